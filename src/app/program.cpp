@@ -1,0 +1,21 @@
+#include "app/program.h"
+
+#include "app/identity.h"
+
+#include "icon/marelo.xpm"
+
+namespace marelo {
+
+const forms::Identity& programIdentity()
+{
+    static const forms::Identity identity{
+        .title = kTitle,
+        .version = kVersionText,
+        .organisation = kOrganisation,
+        .desktopId = kAppId,
+        .iconXpm = marelo_icon_xpm,
+    };
+    return identity;
+}
+
+} // namespace marelo

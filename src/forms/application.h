@@ -1,0 +1,62 @@
+// Start and end of the program, its identity, and the event boundary where an
+// uncaught run-time error becomes the fatal error report.
+#pragma once
+
+#include "forms/error.h"
+#include "forms/form.h"
+
+#include <new>
+#include <string_view>
+
+namespace forms {
+
+struct Identity
+{
+    std::u16string_view title;   // caption of the fatal error report
+    std::u16string_view version; // "2.00"
+    std::u16string_view organisation;
+    std::u16string_view desktopId;   // desktop entry / application id
+    const char* const* iconXpm = nullptr; // the icon of every window
+};
+
+// Exit status of a program ended by the fatal error report.
+inline constexpr int kFatalExitStatus = 1;
+
+class Application
+{
+public:
+    // The command line is not read: only the program's own path is kept.
+    Application(const char* programPath, const Identity& identity);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Loads and shows the start-up window, then runs the event loop until End().
+    int run(Form& startup);
+};
+
+const Identity& identity();
+
+// Ends the program at once: every window goes, no further handler runs, and
+// the exit status is 0.
+void End();
+bool ended();
+
+// Shows the fatal error report and ends the program with kFatalExitStatus.
+[[noreturn]] void fatal(const RuntimeError& error);
+
+// The boundary of every event: a handler's uncaught run-time error is fatal.
+template <class Handler> void dispatch(Handler&& handler) noexcept
+{
+    if (ended())
+        return;
+    try {
+        handler();
+    } catch (const RuntimeError& error) {
+        fatal(error);
+    } catch (const std::bad_alloc&) {
+        fatal(RuntimeError(ErrorNumber::OutOfMemory));
+    }
+}
+
+} // namespace forms

@@ -1,0 +1,105 @@
+#include "forms/controls.h"
+
+#include "forms/error.h"
+#include "forms/form.h"
+
+namespace forms {
+
+Control::Control(Form& owner, const ControlRow& row) : owner_(owner), row_(row) {}
+
+Control::~Control() = default;
+
+std::string Control::displayName() const
+{
+    std::string text(name());
+    if (index() != kNoIndex)
+        text += "(" + std::to_string(index()) + ")";
+    return text;
+}
+
+void Control::wrote(Property property, bool changed)
+{
+    if (changed && peer_)
+        peer_->changed(property);
+    if (WriteObserver* observer = owner_.writeObserver())
+        observer->written(*this, property);
+}
+
+Label::Label(Form& owner, const ControlRow& row)
+    : Control(owner, row), caption_(row.caption), foreColor_(row.style->foreColor),
+      alignment_(row.style->alignment)
+{
+}
+
+void Label::setCaption(std::u16string_view text)
+{
+    const bool changed = caption_ != text;
+    if (changed)
+        caption_.assign(text);
+    wrote(Property::Caption, changed);
+    if (Change)
+        Change();
+}
+
+void Label::setForeColor(Color color)
+{
+    if (!isValidColor(color))
+        raise(ErrorNumber::InvalidPropertyValue);
+    const bool changed = foreColor_ != color;
+    foreColor_ = color;
+    wrote(Property::ForeColor, changed);
+}
+
+void Label::setAlignment(std::int16_t alignment)
+{
+    if (alignment < AlignLeft || alignment > AlignCenter)
+        raise(ErrorNumber::InvalidPropertyValue);
+    const bool changed = alignment_ != alignment;
+    alignment_ = alignment;
+    wrote(Property::Alignment, changed);
+}
+
+void Label::raiseClick()
+{
+    if (Click)
+        Click();
+}
+
+void CommandButton::raiseClick()
+{
+    if (Click)
+        Click();
+}
+
+Label& LabelArray::operator()(int index) const
+{
+    if (!contains(index))
+        raise(ErrorNumber::SubscriptOutOfRange);
+    return *slots_[static_cast<std::size_t>(index - lower_)];
+}
+
+bool LabelArray::contains(int index) const
+{
+    const long slot = static_cast<long>(index) - lower_;
+    return slot >= 0 && slot < static_cast<long>(slots_.size()) &&
+           slots_[static_cast<std::size_t>(slot)] != nullptr;
+}
+
+void LabelArray::add(Label& member)
+{
+    const int index = member.index();
+    if (slots_.empty()) {
+        lower_ = index;
+    } else if (index < lower_) {
+        slots_.insert(slots_.begin(), static_cast<std::size_t>(lower_ - index), nullptr);
+        lower_ = index;
+    }
+    const auto slot = static_cast<std::size_t>(index - lower_);
+    if (slot >= slots_.size())
+        slots_.resize(slot + 1, nullptr);
+    if (slots_[slot] == nullptr)
+        ++count_;
+    slots_[slot] = &member;
+}
+
+} // namespace forms

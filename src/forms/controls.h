@@ -1,0 +1,176 @@
+// The controls of a window: labels, push buttons and lines. They hold their
+// properties in plain C++; a backend peer draws them and hears of changes.
+#pragma once
+
+#include "forms/types.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace forms {
+
+class Form;
+class Control;
+
+enum class ControlKind : std::uint8_t { Label, CommandButton, Line };
+
+enum class Property : std::uint8_t { Caption, ForeColor, Alignment };
+
+// Told of every property write, whether or not the value changed.
+class WriteObserver
+{
+public:
+    virtual ~WriteObserver() = default;
+    virtual void written(const Control& control, Property property) = 0;
+};
+
+// The backend's side of a control: told when a value it draws has changed.
+class ControlPeer
+{
+public:
+    virtual ~ControlPeer() = default;
+    virtual void changed(Property property) = 0;
+};
+
+// What a group of controls looks like; the layouts name one per control.
+struct ControlStyle
+{
+    FontSpec font;
+    Color foreColor = kSysButtonText;
+    Color backColor = kSysButtonFace;
+    bool opaque = true;
+    BorderStyle border = BorderStyle::None;
+    Alignment alignment = AlignLeft;
+    bool autoSize = false;
+};
+
+inline constexpr std::int16_t kNoIndex = -1;
+
+// One control of a window layout. Lines keep X1, Y1, X2, Y2 in the rectangle's
+// four fields, in that order.
+struct ControlRow
+{
+    ControlKind kind;
+    std::string_view name;
+    std::int16_t index; // kNoIndex for a control outside an array
+    Rect rect;
+    const ControlStyle* style;
+    std::int16_t tabIndex; // -1 for a control without one (lines)
+    std::u16string_view caption;
+};
+
+class Control
+{
+public:
+    Control(Form& owner, const ControlRow& row);
+    virtual ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    const ControlRow& row() const { return row_; }
+    ControlKind kind() const { return row_.kind; }
+    std::string_view name() const { return row_.name; }
+    std::int16_t index() const { return row_.index; }
+    const Rect& rect() const { return row_.rect; }
+    std::int16_t tabIndex() const { return row_.tabIndex; }
+    const ControlStyle& style() const { return *row_.style; }
+    Form& owner() const { return owner_; }
+
+    // Name with its index, as "org(3)" or "reset".
+    std::string displayName() const;
+
+    void attach(ControlPeer* peer) { peer_ = peer; }
+    ControlPeer* peer() const { return peer_; }
+
+protected:
+    void wrote(Property property, bool changed);
+
+private:
+    Form& owner_;
+    const ControlRow& row_;
+    ControlPeer* peer_ = nullptr;
+};
+
+class Label final : public Control
+{
+public:
+    Label(Form& owner, const ControlRow& row);
+
+    const std::u16string& Caption() const { return caption_; }
+    // Raises Change synchronously, inside the assignment, on every write.
+    void setCaption(std::u16string_view text);
+
+    Color ForeColor() const { return foreColor_; }
+    void setForeColor(Color color);
+
+    std::int16_t Alignment() const { return alignment_; }
+    void setAlignment(std::int16_t alignment);
+
+    Color BackColor() const { return style().backColor; }
+    BorderStyle border() const { return style().border; }
+    bool autoSize() const { return style().autoSize; }
+    const FontSpec& font() const { return style().font; }
+
+    std::function<void()> Click;
+    std::function<void()> Change;
+
+    void raiseClick();
+
+private:
+    std::u16string caption_;
+    Color foreColor_;
+    std::int16_t alignment_;
+};
+
+class CommandButton final : public Control
+{
+public:
+    CommandButton(Form& owner, const ControlRow& row) : Control(owner, row) {}
+
+    std::u16string_view Caption() const { return row().caption; }
+    const FontSpec& font() const { return style().font; }
+
+    std::function<void()> Click;
+    void raiseClick();
+};
+
+class Line final : public Control
+{
+public:
+    Line(Form& owner, const ControlRow& row) : Control(owner, row) {}
+
+    int X1() const { return rect().left; }
+    int Y1() const { return rect().top; }
+    int X2() const { return rect().width; }
+    int Y2() const { return rect().height; }
+    Color BorderColor() const { return style().foreColor; }
+};
+
+// A control array of labels: members by index, possibly with gaps.
+class LabelArray
+{
+public:
+    explicit LabelArray(std::string_view name) : name_(name) {}
+
+    std::string_view name() const { return name_; }
+
+    // The member with this index; an index that does not exist raises SubscriptOutOfRange.
+    Label& operator()(int index) const;
+    bool contains(int index) const;
+    std::size_t count() const { return count_; }
+    int lowerBound() const { return lower_; }
+    int upperBound() const { return lower_ + static_cast<int>(slots_.size()) - 1; }
+
+    void add(Label& member);
+
+private:
+    std::string_view name_;
+    int lower_ = 0;
+    std::vector<Label*> slots_;
+    std::size_t count_ = 0;
+};
+
+} // namespace forms

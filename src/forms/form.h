@@ -1,0 +1,101 @@
+// Windows: built from a layout when they load, shown not modal and without an
+// owner, hidden, unloaded. A window's controls live from its load to its unload.
+#pragma once
+
+#include "forms/controls.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace forms {
+
+enum class StartUpPosition : std::uint8_t {
+    WindowsDefault, // where the windowing system puts a new window
+    CenterScreen,
+};
+
+struct FormLayout
+{
+    std::string_view name;
+    std::u16string_view caption;
+    int clientWidth;  // twips
+    int clientHeight; // twips
+    Color backColor;
+    StartUpPosition startUpPosition;
+    std::span<const ControlRow> controls;
+};
+
+// The backend's side of a window.
+class FormPeer
+{
+public:
+    virtual ~FormPeer() = default;
+    virtual void show() = 0;
+    virtual void hide() = 0;
+    // Bring to the front and give it the keyboard focus.
+    virtual void activate() = 0;
+};
+
+// Made by the backend for a loaded window; attaches a peer to every control.
+std::unique_ptr<FormPeer> createFormPeer(Form& form);
+
+class Form
+{
+public:
+    explicit Form(const FormLayout& layout);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    const FormLayout& layout() const { return layout_; }
+    std::string_view name() const { return layout_.name; }
+
+    // Creates the controls and the window and runs Form_Load, once per load.
+    void Load();
+    // Loads first if needed; a window already shown stays as it is.
+    void Show();
+    void Hide();
+    // Brings a shown window to the front and gives it the focus.
+    void SetFocus();
+    // Runs Form_Unload; unless it cancels, hides the window and destroys it
+    // with its controls. Returns false when cancelled.
+    bool Unload();
+
+    bool loaded() const { return loaded_; }
+    bool visible() const { return visible_; }
+
+    // The controls, in declaration order; empty while not loaded.
+    const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
+    Label& label(std::string_view name) const;
+    LabelArray& labelArray(std::string_view name) const;
+    CommandButton& button(std::string_view name) const;
+    Control* find(std::string_view name, std::int16_t index = kNoIndex) const;
+
+    FormPeer* peer() const { return peer_.get(); }
+
+    void setWriteObserver(WriteObserver* observer) { observer_ = observer; }
+    WriteObserver* writeObserver() const { return observer_; }
+
+protected:
+    // Connects the window's handlers to its new controls, before Form_Load.
+    virtual void bindEvents() {}
+    virtual void Form_Load() {}
+    virtual void Form_Unload(std::int16_t& Cancel) { (void)Cancel; }
+
+private:
+    Control& lookup(std::string_view name, ControlKind kind) const;
+
+    const FormLayout& layout_;
+    std::vector<std::unique_ptr<Control>> controls_;
+    std::vector<std::unique_ptr<LabelArray>> arrays_;
+    std::unique_ptr<FormPeer> peer_;
+    WriteObserver* observer_ = nullptr;
+    bool loaded_ = false;
+    bool visible_ = false;
+    bool loading_ = false;
+};
+
+} // namespace forms

@@ -1,0 +1,105 @@
+#include "forms/application.h"
+#include "forms/qt/qt_fonts.h"
+#include "forms/qt/qt_widgets.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace forms::qt {
+
+LabelWidget::LabelWidget(Label& label, QWidget* parent)
+    : QWidget(parent), label_(&label), font_(resolveFont(label.font())),
+      text_(displayText(label.Caption()))
+{
+    setObjectName(QString::fromStdString(label.displayName()));
+    setFocusPolicy(Qt::NoFocus);
+    const Rect& r = label.rect();
+    setGeometry(pixels(r.left), pixels(r.top), pixels(r.width), pixels(r.height));
+    if (label.autoSize())
+        fitToText();
+    label.attach(this);
+}
+
+void LabelWidget::changed(Property property)
+{
+    if (label_ == nullptr)
+        return;
+    if (property == Property::Caption) {
+        text_ = displayText(label_->Caption());
+        if (label_->autoSize())
+            fitToText();
+    }
+    update();
+}
+
+// A label that fits itself to its text keeps the edge its alignment names
+// (the centre, for a centred one) where the layout put it.
+void LabelWidget::fitToText()
+{
+    const QFontMetrics metrics(font_);
+    const QStringList lines = text_.split(QLatin1Char('\n'));
+    int width = 0;
+    for (const QString& line : lines)
+        width = std::max(width, metrics.horizontalAdvance(line));
+    int height = metrics.height() * static_cast<int>(lines.size());
+    if (label_->border() == BorderStyle::FixedSingle) {
+        width += 2;
+        height += 2;
+    }
+    const Rect& r = label_->rect();
+    int left = pixels(r.left);
+    if (label_->Alignment() == AlignRight)
+        left = pixels(r.right()) - width;
+    else if (label_->Alignment() == AlignCenter)
+        left = pixels(r.left) + (pixels(r.width) - width) / 2;
+    setGeometry(left, pixels(r.top), width, height);
+}
+
+void LabelWidget::paintEvent(QPaintEvent*)
+{
+    if (label_ == nullptr)
+        return;
+    QPainter painter(this);
+    const QPalette& pal = palette();
+    if (label_->style().opaque)
+        painter.fillRect(rect(), resolveColor(label_->BackColor(), pal));
+    QRect inner = rect();
+    if (label_->border() == BorderStyle::FixedSingle) {
+        painter.setPen(resolveColor(kSysWindowText, pal));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        inner.adjust(1, 1, -1, -1);
+    }
+    int flags = Qt::AlignTop | Qt::TextWordWrap;
+    switch (label_->Alignment()) {
+    case AlignRight:
+        flags |= Qt::AlignRight;
+        break;
+    case AlignCenter:
+        flags |= Qt::AlignHCenter;
+        break;
+    default:
+        flags |= Qt::AlignLeft;
+        break;
+    }
+    painter.setFont(font_);
+    painter.setPen(resolveColor(label_->ForeColor(), pal));
+    painter.setClipRect(inner);
+    painter.drawText(inner, flags, text_);
+}
+
+void LabelWidget::mousePressEvent(QMouseEvent* event)
+{
+    pressed_ = event->button() == Qt::LeftButton;
+}
+
+void LabelWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    pressed_ = false;
+    if (click && label_ != nullptr)
+        dispatch([this] { label_->raiseClick(); });
+}
+
+} // namespace forms::qt

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds Marelo and runs every test. Installs what it needs on Debian 12 first.
+set -euo pipefail
+cd "$(dirname "$0")"
+. tools/deps.sh
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+cmake --preset dev >/dev/null
+cmake --build --preset dev
+ctest --preset dev

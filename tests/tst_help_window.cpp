@@ -1,0 +1,200 @@
+// The help window: its text to the code point, and its life beside the main window.
+#include "ui/help_window.h"
+#include "ui/layouts.h"
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+
+using namespace forms;
+
+namespace {
+
+QList<QWidget*> visibleWindows(const char* name)
+{
+    QList<QWidget*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String(name) && w->isVisible())
+            found.append(w);
+    return found;
+}
+
+void processDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+struct CaptionWrites : WriteObserver
+{
+    int count = 0;
+    void written(const Control& c, Property p) override
+    {
+        if (c.name() == "Label1" && p == Property::Caption)
+            ++count;
+    }
+};
+
+const std::u16string kExpectedLines[9] = {
+    u"Thank you for download this free ware made by Yavo...2.00",
+    u"\u0020\u0020\u0020Down \u3068 Up \u306E\u30DC\u30BF\u30F3\u3092\u62BC\u3059\u3060\u3051\u3067\u3059",
+    u"\u0020\u0020\u0020\u30DC\u30BF\u30F3\u306E\u4E0A\u306E\u6570\u5B57\u306F\u30B7\u30D5\u30C8\u6570\u3067\u3059",
+    u"\u0020\u0020\u0020Original \u5217\u4E0A\u3092\u30AF\u30EA\u30C3\u30AF\u3059\u308B\u3068\u3001\u30DE\u30FC\u30AF\u3067\u304D\u307E\u3059",
+    u"\u0020\u0020\u0020Converted_1 _2 _3 \u5217\u304C\u30B7\u30D5\u30C8\u6570\u306B\u5FDC\u3058\u3066\u5909\u5316\u3057\u307E\u3059",
+    u"Converted_1 > _2 > _3 \u3068\u5F93\u5C5E\u95A2\u4FC2\u306B\u306A\u308A\u307E\u3059",
+    u"\u30A2\u30F3\u30B5\u30F3\u30D6\u30EB\u3067\u305D\u308C\u305E\u308C\u7570\u306A\u308B\u30AD\u30FC\u3092\u4F7F\u7528\u3059\u308B\u6642\u306A\u3069\u306B\u5F79\u7ACB\u3064\u3067\u3057\u3087\u3046",
+    u"",
+    u"My HomePageURL\u3000https://marelo.example/",
+};
+
+std::u16string expectedCaption()
+{
+    std::u16string text;
+    for (const auto& line : kExpectedLines)
+        text += line + u"\r";
+    return text;
+}
+
+} // namespace
+
+class TestHelpWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { processDeletes(); }
+
+    void layout()
+    {
+        const FormLayout& layout = ui::kHelpLayout;
+        QCOMPARE(layout.name, std::string_view("help"));
+        QCOMPARE(layout.caption, std::u16string_view(u"HELP"));
+        QCOMPARE(layout.clientWidth, 7890);
+        QCOMPARE(layout.clientHeight, 2190);
+        QCOMPARE(layout.startUpPosition, StartUpPosition::WindowsDefault);
+        QCOMPARE(layout.controls.size(), std::size_t(1));
+        const ControlRow& label = layout.controls[0];
+        QCOMPARE(label.name, std::string_view("Label1"));
+        QCOMPARE(label.rect, (Rect{0, 120, 7815, 1815}));
+        QCOMPARE(label.style->font, (FontSpec{u"ＭＳ 明朝", 9, 400, 128}));
+        QCOMPARE(label.caption, std::u16string_view(u""));
+        QCOMPARE(label.tabIndex, std::int16_t(0));
+        QVERIFY(isSystemColor(layout.backColor));
+    }
+
+    void textToTheCodePoint()
+    {
+        const auto lines = ui::HelpWindow::usageLines();
+        for (int i = 0; i < 9; ++i)
+            QCOMPARE(lines[std::size_t(i)], kExpectedLines[i]);
+
+        ui::HelpWindow help;
+        help.Show();
+        QCOMPARE(help.label("Label1").Caption(), expectedCaption());
+        QCOMPARE(help.lineTable()[0], std::u16string());
+        QCOMPARE(help.lineTable()[10], std::u16string());
+        for (int i = 1; i <= 9; ++i)
+            QCOMPARE(help.lineTable()[std::size_t(i)], kExpectedLines[i - 1]);
+        // The label breaks at each lone carriage return: nine lines, the eighth empty.
+        QWidget* window = visibleWindows("help").value(0);
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->size(), QSize(526, 146));
+        QWidget* label = window->findChild<QWidget*>("Label1");
+        QCOMPARE(label->geometry(), QRect(0, 8, 521, 121));
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+    }
+
+    void openTwiceIsOneWindowOneText()
+    {
+        ui::MainWindow main;
+        main.Show();
+        QVERIFY(main.helpWindow() == nullptr);
+        main.button("help_pb").raiseClick();
+        ui::HelpWindow* help = main.helpWindow();
+        QVERIFY(help != nullptr);
+        CaptionWrites writes;
+        help->setWriteObserver(&writes);
+        main.button("help_pb").raiseClick();
+        QCOMPARE(main.helpWindow(), help);
+        QCOMPARE(writes.count, 0); // no reload
+        QCOMPARE(visibleWindows("help").size(), 1);
+        QCOMPARE(help->label("Label1").Caption(), expectedCaption());
+    }
+
+    void reopenAfterClose()
+    {
+        ui::MainWindow main;
+        main.Show();
+        main.button("help_pb").raiseClick();
+        ui::HelpWindow* help = main.helpWindow();
+        QPointer<QWidget> first = visibleWindows("help").value(0);
+        QVERIFY(first);
+        first->move(300, 200);
+        QVERIFY(first->close());
+        processDeletes();
+        QVERIFY(!first); // the window is gone ...
+        QVERIFY(!help->loaded());
+        QVERIFY(visibleWindows("help").isEmpty());
+        QCOMPARE(main.helpWindow(), help); // ... the instance and its line table stay
+        QCOMPARE(help->lineTable()[1], kExpectedLines[0]);
+        QVERIFY(visibleWindows("main").size() == 1);
+
+        CaptionWrites writes;
+        help->setWriteObserver(&writes);
+        main.button("help_pb").raiseClick();
+        QCOMPARE(writes.count, 10); // emptied, then nine lines appended
+        QCOMPARE(help->label("Label1").Caption(), expectedCaption());
+        QWidget* second = visibleWindows("help").value(0);
+        QVERIFY(second != nullptr);
+        QCOMPARE(second->size(), QSize(526, 146));
+        QVERIFY(second->pos() != QPoint(300, 200));
+    }
+
+    void aTopLevelWindowOfItsOwn()
+    {
+        ui::MainWindow main;
+        main.Show();
+        main.button("help_pb").raiseClick();
+        QWidget* window = visibleWindows("help").value(0);
+        QVERIFY(window->isWindow());
+        QCOMPARE(window->parentWidget(), nullptr);
+        QVERIFY(!(window->windowFlags() & Qt::WindowStaysOnTopHint));
+        QVERIFY(!(window->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(window->windowFlags() & Qt::WindowCloseButtonHint);
+        QVERIFY(!window->isModal());
+        QCOMPARE(window->windowTitle(), QStringLiteral("HELP"));
+        for (QWidget* child : window->findChildren<QWidget*>())
+            QCOMPARE(child->focusPolicy(), Qt::NoFocus);
+    }
+
+    void mainStaysUsable()
+    {
+        ui::MainWindow main;
+        main.Show();
+        main.button("help_pb").raiseClick();
+        main.button("up_1").raiseClick();
+        main.labelArray("org")(3).raiseClick();
+        QCOMPARE(main.label("ud_3").Caption(), std::u16string(u"1"));
+        QCOMPARE(main.labelArray("conv")(43).ForeColor(), Color(0xFF));
+        QVERIFY(main.helpWindow()->visible());
+    }
+
+    void manyOpensAndCloses()
+    {
+        ui::MainWindow main;
+        main.Show();
+        for (int n = 0; n < 50; ++n) {
+            main.button("help_pb").raiseClick();
+            QCOMPARE(visibleWindows("help").size(), 1);
+            QVERIFY(visibleWindows("help").front()->close());
+            processDeletes();
+        }
+        QVERIFY(visibleWindows("help").isEmpty());
+        main.button("help_pb").raiseClick();
+        QCOMPARE(main.helpWindow()->label("Label1").Caption(), expectedCaption());
+    }
+};
+
+QTEST_MAIN(TestHelpWindow)
+#include "tst_help_window.moc"
