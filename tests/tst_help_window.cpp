@@ -4,6 +4,7 @@
 #include "ui/main_window.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QPointer>
 #include <QTest>
 
@@ -102,6 +103,35 @@ private slots:
         QWidget* label = window->findChild<QWidget*>("Label1");
         QCOMPARE(label->geometry(), QRect(0, 8, 521, 121));
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+    }
+
+    void everyLineShowsInsideTheLabel()
+    {
+        ui::HelpWindow help;
+        help.Show();
+        QWidget* label = visibleWindows("help").value(0)->findChild<QWidget*>("Label1");
+        const QImage image = label->grab().toImage();
+        // Bands of pixel rows with ink: one per non-empty line, all within the box.
+        QList<QPair<int, int>> bands;
+        bool inBand = false;
+        for (int y = 0; y < image.height(); ++y) {
+            bool ink = false;
+            for (int x = 0; x < image.width() && !ink; ++x)
+                ink = qGray(image.pixel(x, y)) < 100;
+            if (ink && !inBand)
+                bands.append({y, y});
+            if (ink)
+                bands.last().second = y;
+            inBand = ink;
+        }
+        // Underscores and descenders may join neighbouring lines into one band.
+        QVERIFY2(bands.size() >= 6, qPrintable(QString::number(bands.size())));
+        // The home-page line stands alone after the empty line, whole, above the bottom.
+        const auto last = bands.last();
+        const auto beforeLast = bands.at(bands.size() - 2);
+        QVERIFY(last.first - beforeLast.second > 8);
+        QVERIFY(last.second < image.height() - 1);
+        QVERIFY(last.second - last.first >= 8);
     }
 
     void openTwiceIsOneWindowOneText()

@@ -3,6 +3,8 @@
 #include "forms/qt/qt_widgets.h"
 
 #include <QFontMetrics>
+
+#include <algorithm>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -42,7 +44,7 @@ void LabelWidget::fitToText()
     int width = 0;
     for (const QString& line : lines)
         width = std::max(width, metrics.horizontalAdvance(line));
-    int height = metrics.height() * static_cast<int>(lines.size());
+    int height = metrics.lineSpacing() * (static_cast<int>(lines.size()) - 1) + metrics.height();
     if (label_->border() == BorderStyle::FixedSingle) {
         width += 2;
         height += 2;
@@ -85,7 +87,37 @@ void LabelWidget::paintEvent(QPaintEvent*)
     painter.setFont(font_);
     painter.setPen(resolveColor(label_->ForeColor(), pal));
     painter.setClipRect(inner);
-    painter.drawText(inner, flags, text_);
+    // Line by line at the face's own pitch, as the layout was designed for.
+    const QFontMetrics metrics(font_);
+    const int pitch = linePitch();
+    int top = inner.top();
+    for (const QString& line : text_.split(QLatin1Char('\n'))) {
+        const QRect box(inner.left(), top, inner.width(), inner.bottom() - top + 1);
+        painter.drawText(box, flags, line);
+        const int wrapped = metrics.boundingRect(box, flags, line).height() / metrics.lineSpacing();
+        top += pitch * std::max(1, wrapped);
+        if (top > inner.bottom())
+            break;
+    }
+}
+
+// A stand-in face may be taller than the face the layout was drawn for: its
+// lines then close up, down to one em apart, rather than lose the last ones
+// below the label's box.
+int LabelWidget::linePitch() const
+{
+    const QFontMetrics metrics(font_);
+    const int natural = metrics.lineSpacing();
+    // A closing line break adds no line of its own.
+    const int lines = static_cast<int>(text_.count(QLatin1Char('\n'))) + 1 -
+                      (text_.endsWith(QLatin1Char('\n')) ? 1 : 0);
+    if (lines < 2 || label_->autoSize() || label_->font().isDefault())
+        return natural;
+    int room = height();
+    if (label_->border() == BorderStyle::FixedSingle)
+        room -= 2;
+    const int fitting = (room - metrics.height()) / (lines - 1);
+    return std::clamp(fitting, std::min(natural, fontPixels(label_->font().points)), natural);
 }
 
 void LabelWidget::mousePressEvent(QMouseEvent* event)

@@ -31,6 +31,7 @@ protected:
 
 private:
     void fitToText();
+    int linePitch() const;
 
     Label* label_;
     QFont font_;
