@@ -1,9 +1,10 @@
-// The program's end: the fatal error report for an uncaught run-time error,
-// and closing the main window with the help window open.
+// The program as a process: the command line it ignores, the fatal error
+// report for an uncaught run-time error, and closing the main window with the
+// help window open.
 #include <QProcess>
 #include <QTest>
 
-class TestFatal : public QObject
+class TestProgram : public QObject
 {
     Q_OBJECT
 
@@ -25,6 +26,21 @@ class TestFatal : public QObject
     }
 
 private slots:
+    void argumentsAreIgnored()
+    {
+        // Handed to the toolkit, these would end the program at once.
+        QProcess process;
+        process.start(QStringLiteral(MARELO_PROGRAM),
+                      {"-platform", "no-such-platform", "-style", "none", "--reverse", "file.txt"});
+        QVERIFY(process.waitForStarted());
+        const bool ended = process.waitForFinished(1500);
+        if (!ended) {
+            process.kill();
+            process.waitForFinished();
+        }
+        QVERIFY2(!ended, process.readAllStandardError().constData());
+    }
+
     void fatalReport_data()
     {
         QTest::addColumn<QString>("mode");
@@ -62,5 +78,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFatal)
-#include "tst_fatal.moc"
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"
