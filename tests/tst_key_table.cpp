@@ -2,6 +2,7 @@
 // the chained shift buttons, the marks and the reset.
 #include "conversion/note_names.h"
 #include "forms/convert.h"
+#include "forms/error.h"
 #include "key_table_model.h"
 #include "ui/main_window.h"
 
@@ -151,7 +152,13 @@ int firstFailure(const std::vector<model::Step>& steps, std::string* why = nullp
     Fixture f;
     model::KeyTableModel m;
     for (std::size_t k = 0; k < steps.size(); ++k) {
-        f.apply(steps[k]);
+        try {
+            f.apply(steps[k]);
+        } catch (const forms::RuntimeError& e) {
+            if (why)
+                *why = "run-time error " + std::to_string(int(e.number()));
+            return int(k);
+        }
         m.apply(steps[k]);
         std::string diff = f.differences(m);
         if (!f.invariantsHold())
