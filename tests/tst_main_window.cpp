@@ -376,6 +376,30 @@ private slots:
         QVERIFY(gothic != QFontInfo(QFont(QStringLiteral("NoSuchFamilyAnywhere"))).family());
     }
 
+    // Where the Windows faces are missing and the IPA faces installed (as
+    // test.sh installs them), these are the stand-ins.
+    void faceChoice_data()
+    {
+        QTest::addColumn<QString>("face");
+        QTest::addColumn<QString>("windowsFace");
+        QTest::addColumn<QString>("standIn");
+        QTest::newRow("gothic") << QString::fromUtf16(u"ＭＳ Ｐゴシック") << "MS PGothic"
+                                << "IPAPGothic";
+        QTest::newRow("mincho") << QString::fromUtf16(u"ＭＳ 明朝") << "MS Mincho" << "IPAMincho";
+    }
+    void faceChoice()
+    {
+        QFETCH(QString, face);
+        QFETCH(QString, windowsFace);
+        QFETCH(QString, standIn);
+        if (!QFontDatabase::writingSystems(face).isEmpty() ||
+            !QFontDatabase::writingSystems(windowsFace).isEmpty())
+            QSKIP("the Windows face is installed here");
+        if (!QFontDatabase::writingSystems(standIn).contains(QFontDatabase::Japanese))
+            QSKIP("the IPA face is not installed here");
+        QCOMPARE(qt::resolveFamily(face.toStdU16String()), standIn);
+    }
+
     void focusStartsOnDn1AndTabWalksTheButtons()
     {
         ui::MainWindow main;
