@@ -165,7 +165,9 @@ def main():
     if times:
         add("| scenario | handler | floor | ratio | goal |")
         add("|---|---|---|---|---|")
-        for name, kinds in times.items():
+        order = ["up_1_Click", "dn_3_Click", "org_Click", "reset_Click", "help_open_close"]
+        for name, kinds in sorted(times.items(),
+                                  key=lambda item: (order + [item[0]]).index(item[0])):
             if "handler" in kinds and "floor" in kinds:
                 h = statistics.median(kinds["handler"])
                 f = statistics.median(kinds["floor"])
@@ -173,9 +175,9 @@ def main():
                     f"| ≤ 2 |")
         reps = max(len(k.get("handler", [])) for k in times.values())
         add("")
-        add(f"{reps} repetitions each. Google Benchmark {context.get('library_version', '')}"
-            f" (Debian's build, which reports itself as a debug build of the library; the "
-            f"code measured is optimised).")
+        add(f"{reps} repetitions each. Google Benchmark from Debian's libbenchmark-dev "
+            f"(library build type: {context.get('library_build_type', 'unknown')}; that is "
+            f"the library's own build, the code measured is optimised).")
     else:
         add("(no handler figures: the run failed)")
     add("")
