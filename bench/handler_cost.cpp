@@ -194,7 +194,7 @@ int main(int argc, char** argv)
     conversion::KeyTable& table = both.main.keyTable();
 
     // A click that changes nothing visible must cost no repaint: count the paint
-    // events a reset of the start state causes in the main window.
+    // events a reset of the start state causes, in either window.
     struct PaintCounter : QObject
     {
         int paints = 0;
