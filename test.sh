@@ -3,7 +3,11 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . tools/deps.sh
-ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
 cmake --preset dev >/dev/null
 cmake --build --preset dev
 ctest --preset dev
+# The same tests again under AddressSanitizer, UBSan and LeakSanitizer.
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+ctest --preset asan

@@ -1,5 +1,7 @@
 // Starts the real program's windows and injects a fault that no user action can
-// reach, or closes the main window with help open. What the fatal error report
+// reach (an index outside a control array, a shift label without a number or
+// without a whole number, a window the windowing system does not make), or
+// closes the main window with help open. What the fatal error report
 // showed is printed on standard output, and the box is dismissed as a user would.
 #include "app/program.h"
 #include "forms/application.h"
@@ -11,10 +13,37 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
+
+namespace {
+
+// The window that may not be made: 1 for the first window created, 0 for none.
+int failingWindow = 0;
+int windowsMade = 0;
+
+} // namespace
+
+// The link wraps the forms layer's createFormPeer (tests/CMakeLists.txt): the
+// backend's own function stays as it is, and this probe can make one window
+// fail as a windowing system that refuses a window would.
+std::unique_ptr<forms::FormPeer>
+realCreateFormPeer(forms::Form& form) __asm__("__real__ZN5forms14createFormPeerERNS_4FormE");
+std::unique_ptr<forms::FormPeer>
+wrappedCreateFormPeer(forms::Form& form) __asm__("__wrap__ZN5forms14createFormPeerERNS_4FormE");
+std::unique_ptr<forms::FormPeer> wrappedCreateFormPeer(forms::Form& form)
+{
+    if (++windowsMade == failingWindow)
+        return nullptr;
+    return realCreateFormPeer(form);
+}
 
 int main(int argc, char** argv)
 {
     const char* mode = argc > 1 ? argv[1] : "";
+    if (std::strcmp(mode, "main-window-fails") == 0)
+        failingWindow = 1;
+    else if (std::strcmp(mode, "help-window-fails") == 0)
+        failingWindow = 2;
     forms::Application application(argv[0], marelo::programIdentity());
     ui::MainWindow main;
 
@@ -41,6 +70,24 @@ int main(int argc, char** argv)
                 main.label("ud_3").setCaption(u"x");
                 main.button("up_2").raiseClick();
             });
+        } else if (std::strcmp(mode, "conv-gap") == 0) {
+            // Between the first and the second converted column there is no cell.
+            forms::dispatch([&] { main.labelArray("conv")(12).setCaption(u"x"); });
+        } else if (std::strcmp(mode, "conv-past-end") == 0) {
+            forms::dispatch([&] { (void)main.labelArray("conv")(52).Caption(); });
+        } else if (std::strcmp(mode, "fraction-count") == 0) {
+            // A count that is no whole number, -0.6, makes the fill of row 0
+            // read org(-1).
+            forms::dispatch([&] {
+                forms::Label& ud = main.label("ud_1");
+                auto change = ud.Change;
+                ud.Change = nullptr;
+                ud.setCaption(u"-0.6");
+                ud.Change = change;
+                ud.setCaption(u"-0.6");
+            });
+        } else if (std::strcmp(mode, "help-window-fails") == 0) {
+            forms::dispatch([&] { main.button("help_pb").raiseClick(); });
         } else if (std::strcmp(mode, "close-with-help") == 0) {
             forms::dispatch([&] { main.help_pb_Click(); });
             for (QWidget* w : QApplication::topLevelWidgets())

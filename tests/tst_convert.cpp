@@ -54,12 +54,20 @@ private slots:
         QTest::newRow("D exponent") << "1D2" << 100.0;
         QTest::newRow("underflow is zero") << "1e-400" << 0.0;
         QTest::newRow("largest") << "1.7976931348623157e308" << DBL_MAX;
+        // Whole numbers are read without from_chars up to 15 digits; both ways agree.
+        QTest::newRow("leading zeros") << "007" << 7.0;
+        QTest::newRow("15 digits") << "-999999999999999" << -999999999999999.0;
+        QTest::newRow("16 digits") << "1234567890123456" << 1234567890123456.0;
+        QTest::newRow("20 digits") << "12345678901234567890" << 12345678901234567890.0;
+        QTest::newRow("minus zero") << "-0" << -0.0;
     }
     void toDouble()
     {
         QFETCH(QString, text);
         QFETCH(double, value);
-        QCOMPARE(forms::toDouble(u16(text)), value);
+        const double read = forms::toDouble(u16(text));
+        QCOMPARE(read, value);
+        QCOMPARE(std::signbit(read), std::signbit(value));
     }
 
     void toDoubleRejects_data()

@@ -10,6 +10,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 
 #include <map>
@@ -375,6 +376,30 @@ private slots:
         QVERIFY(gothic != QFontInfo(QFont(QStringLiteral("NoSuchFamilyAnywhere"))).family());
     }
 
+    // Where the Windows faces are missing and the IPA faces installed (as
+    // test.sh installs them), these are the stand-ins.
+    void faceChoice_data()
+    {
+        QTest::addColumn<QString>("face");
+        QTest::addColumn<QString>("windowsFace");
+        QTest::addColumn<QString>("standIn");
+        QTest::newRow("gothic") << QString::fromUtf16(u"ＭＳ Ｐゴシック") << "MS PGothic"
+                                << "IPAPGothic";
+        QTest::newRow("mincho") << QString::fromUtf16(u"ＭＳ 明朝") << "MS Mincho" << "IPAMincho";
+    }
+    void faceChoice()
+    {
+        QFETCH(QString, face);
+        QFETCH(QString, windowsFace);
+        QFETCH(QString, standIn);
+        if (!QFontDatabase::writingSystems(face).isEmpty() ||
+            !QFontDatabase::writingSystems(windowsFace).isEmpty())
+            QSKIP("the Windows face is installed here");
+        if (!QFontDatabase::writingSystems(standIn).contains(QFontDatabase::Japanese))
+            QSKIP("the IPA face is not installed here");
+        QCOMPARE(qt::resolveFamily(face.toStdU16String()), standIn);
+    }
+
     void focusStartsOnDn1AndTabWalksTheButtons()
     {
         ui::MainWindow main;
@@ -429,6 +454,74 @@ private slots:
             QVERIFY(!button->isDefault());
             QVERIFY(!button->autoDefault());
         }
+    }
+
+    // A click repaints the cells whose value it changed and nothing else: a
+    // write of an unchanged value costs no repaint.
+    void clicksRepaintWhatTheyChange_data()
+    {
+        QTest::addColumn<QStringList>("before"); // clicks made before counting
+        QTest::addColumn<QString>("click");
+        QTest::addColumn<QStringList>("repainted"); // every label painted, none else
+        QStringList column3 = {"ud_3"};
+        for (int i = 40; i < 52; ++i)
+            column3 << cellName("conv", i);
+        QTest::newRow("RESET in the start state") << QStringList{} << "reset" << QStringList{};
+        QTest::newRow("RESET after RESET") << QStringList{"reset"} << "reset" << QStringList{};
+        QTest::newRow("RESET after Up returns one column")
+            << QStringList{"up_3"} << "reset" << column3;
+        QTest::newRow("Up under Converted_3") << QStringList{} << "up_3" << column3;
+        // A cell shares its one-pixel frame line with the rows above and below,
+        // which repaint that line too.
+        QStringList rows4to6;
+        for (int r = 4; r <= 6; ++r)
+            rows4to6 << cellName("org", r) << cellName("conv", r) << cellName("conv", 20 + r)
+                     << cellName("conv", 40 + r);
+        QTest::newRow("mark a note") << QStringList{} << "org(5)" << rows4to6;
+        QTest::newRow("unmark it") << QStringList{"org(5)"} << "org(5)" << rows4to6;
+    }
+    void clicksRepaintWhatTheyChange()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QString, click);
+        QFETCH(QStringList, repainted);
+        ui::MainWindow main;
+        main.Show();
+        QWidget* window = topLevel("main");
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        auto press = [&](const QString& name) {
+            if (name.startsWith("org("))
+                main.labelArray("org")(name.mid(4).chopped(1).toInt()).raiseClick();
+            else
+                main.button(name.toStdString()).raiseClick();
+        };
+        for (const QString& name : before)
+            press(name);
+        QCoreApplication::processEvents();
+
+        struct PaintLog : QObject
+        {
+            QSet<QString> labels;
+            int paints = 0;
+            bool eventFilter(QObject* watched, QEvent* event) override
+            {
+                if (event->type() == QEvent::Paint) {
+                    ++paints;
+                    if (!qobject_cast<QPushButton*>(watched) && watched->objectName() != "main")
+                        labels.insert(watched->objectName());
+                }
+                return false;
+            }
+        } log;
+        window->installEventFilter(&log);
+        for (QWidget* child : window->findChildren<QWidget*>())
+            child->installEventFilter(&log);
+        press(click);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(log.labels, QSet<QString>(repainted.begin(), repainted.end()));
+        if (repainted.isEmpty())
+            QCOMPARE(log.paints, 0);
     }
 
     void startStateShownNotLayoutCaptions()

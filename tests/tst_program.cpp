@@ -51,6 +51,15 @@ private slots:
             << "text" << QString::fromUtf16(u"実行時エラー '13':\n\n型が一致しません。");
         QTest::newRow("click over a label without a number")
             << "shift-text" << QString::fromUtf16(u"実行時エラー '13':\n\n型が一致しません。");
+        const QString subscript =
+            QString::fromUtf16(u"実行時エラー '9':\n\nインデックスが有効範囲にありません。");
+        QTest::newRow("conv index in the gap between columns") << "conv-gap" << subscript;
+        QTest::newRow("conv index past the last cell") << "conv-past-end" << subscript;
+        QTest::newRow("count that is no whole number") << "fraction-count" << subscript;
+        const QString window =
+            QString::fromUtf16(u"実行時エラー '1000':\n\nウィンドウの操作に失敗しました。");
+        QTest::newRow("main window not made at start") << "main-window-fails" << window;
+        QTest::newRow("help window not made") << "help-window-fails" << window;
     }
     void fatalReport()
     {

@@ -1,4 +1,4 @@
-# Sourced by run.sh and test.sh: installs the Debian packages they need, once.
+# Sourced by run.sh, test.sh and bench/run.sh: installs the Debian packages they need, once.
 
 # Packages to build and start the program.
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-ipafont-gothic
@@ -6,6 +6,8 @@ BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-ipafont-gothi
 # Packages the tests need besides.
 TEST_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick python3-xlib python3-pil
                desktop-file-utils appstream lintian dpkg-dev file)
+# Packages the benchmarks (bench/run.sh) need besides the build's.
+BENCH_PACKAGES=(libbenchmark-dev libx11-dev xvfb xauth x11-utils xdotool)
 
 # ensure_packages NAME...: apt-get installs the ones not installed yet.
 ensure_packages() {

@@ -81,10 +81,38 @@ void KeyTable::ud_3_Change()
     shiftLabelChanged(3);
 }
 
-const KeyTable::FillProcedure KeyTable::kPositiveFill[3] = {
-    &KeyTable::shift_1_pos, &KeyTable::shift_2_pos, &KeyTable::shift_3_pos};
-const KeyTable::FillProcedure KeyTable::kNegativeFill[3] = {
-    &KeyTable::shift_1_neg, &KeyTable::shift_2_neg, &KeyTable::shift_3_neg};
+// A switch rather than a table of member-function pointers: GCC 12's
+// -fsanitize=undefined miscompiles the bounds check of an index into such a
+// table and reports an index the program never used.
+void KeyTable::positiveFill(int column)
+{
+    switch (column) {
+    case 1:
+        shift_1_pos();
+        break;
+    case 2:
+        shift_2_pos();
+        break;
+    default:
+        shift_3_pos();
+        break;
+    }
+}
+
+void KeyTable::negativeFill(int column)
+{
+    switch (column) {
+    case 1:
+        shift_1_neg();
+        break;
+    case 2:
+        shift_2_neg();
+        break;
+    default:
+        shift_3_neg();
+        break;
+    }
+}
 
 // Every step reads the caption anew: a fold's "0" runs this handling nested,
 // and the outer run goes on with what the nested one left.
@@ -96,11 +124,11 @@ void KeyTable::shiftLabelChanged(int column)
     if (toDouble(label.Caption()) < -11)
         label.setCaption(u"0");
     if (toDouble(label.Caption()) > 0)
-        (this->*kPositiveFill[column - 1])();
+        positiveFill(column);
     if (toDouble(label.Caption()) < 0)
-        (this->*kNegativeFill[column - 1])();
+        negativeFill(column);
     if (toDouble(label.Caption()) == 0)
-        (this->*kPositiveFill[column - 1])();
+        positiveFill(column);
 }
 
 void KeyTable::shift_1_pos()

@@ -51,9 +51,9 @@ private:
     void shift_3_pos();
     void shift_3_neg();
 
-    using FillProcedure = void (KeyTable::*)();
-    static const FillProcedure kPositiveFill[3];
-    static const FillProcedure kNegativeFill[3];
+    // The fill of a column for a count of 0 or more, and for a negative one.
+    void positiveFill(int column);
+    void negativeFill(int column);
 
     // The change handling shared by the three shift labels.
     void shiftLabelChanged(int column);

@@ -12,8 +12,11 @@ Control::~Control() = default;
 std::string Control::displayName() const
 {
     std::string text(name());
-    if (index() != kNoIndex)
-        text += "(" + std::to_string(index()) + ")";
+    if (index() != kNoIndex) {
+        text += '(';
+        text += std::to_string(index());
+        text += ')';
+    }
     return text;
 }
 
@@ -71,18 +74,9 @@ void CommandButton::raiseClick()
         Click();
 }
 
-Label& LabelArray::operator()(int index) const
+void LabelArray::outOfRange()
 {
-    if (!contains(index))
-        raise(ErrorNumber::SubscriptOutOfRange);
-    return *slots_[static_cast<std::size_t>(index - lower_)];
-}
-
-bool LabelArray::contains(int index) const
-{
-    const long slot = static_cast<long>(index) - lower_;
-    return slot >= 0 && slot < static_cast<long>(slots_.size()) &&
-           slots_[static_cast<std::size_t>(slot)] != nullptr;
+    raise(ErrorNumber::SubscriptOutOfRange);
 }
 
 void LabelArray::add(Label& member)

@@ -158,8 +158,15 @@ public:
     std::string_view name() const { return name_; }
 
     // The member with this index; an index that does not exist raises SubscriptOutOfRange.
-    Label& operator()(int index) const;
-    bool contains(int index) const;
+    // Inline: the handlers take a member for nearly every property they touch.
+    Label& operator()(int index) const
+    {
+        Label* member = find(index);
+        if (member == nullptr)
+            outOfRange();
+        return *member;
+    }
+    bool contains(int index) const { return find(index) != nullptr; }
     std::size_t count() const { return count_; }
     int lowerBound() const { return lower_; }
     int upperBound() const { return lower_ + static_cast<int>(slots_.size()) - 1; }
@@ -167,6 +174,14 @@ public:
     void add(Label& member);
 
 private:
+    Label* find(int index) const
+    {
+        // A slot before the first wraps round to a huge one.
+        const auto slot = static_cast<std::size_t>(static_cast<long>(index) - lower_);
+        return slot < slots_.size() ? slots_[slot] : nullptr;
+    }
+    [[noreturn]] static void outOfRange();
+
     std::string_view name_;
     int lower_ = 0;
     std::vector<Label*> slots_;

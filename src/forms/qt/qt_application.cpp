@@ -55,7 +55,9 @@ Application::~Application()
 
 int Application::run(Form& startup)
 {
-    startup.Show();
+    // Loading the start-up window runs its Form_Load: a run-time error there is
+    // as fatal as in any handler.
+    dispatch([&] { startup.Show(); });
     if (ended())
         return 0;
     const int status = QApplication::exec();

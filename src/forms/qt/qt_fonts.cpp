@@ -34,10 +34,14 @@ const std::vector<FaceFallback>& fallbacks()
     return table;
 }
 
+// writingSystems() looks the name up in the font database; hasFamily() also
+// lists every family and asks the system for aliases of the name. Asked in this
+// order, a name that is not installed (as the Windows faces mostly are not)
+// costs only the look-up: the answer is the same.
 bool isJapanese(const QString& family)
 {
-    return QFontDatabase::hasFamily(family) &&
-           QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese);
+    return QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese) &&
+           QFontDatabase::hasFamily(family);
 }
 
 // Fullwidth letters of a proportional face have widths of their own.
