@@ -81,6 +81,14 @@ template <class T> std::string show(const T& value)
     } else if constexpr (std::is_same_v<V, std::string> || std::is_same_v<V, std::string_view> ||
                          std::is_same_v<V, const char*>) {
         return "\"" + std::string(value) + "\"";
+    } else if constexpr (requires(const V& v) { v.left + v.top + v.right + v.bottom; }) {
+        return "{" + std::to_string(value.left) + ", " + std::to_string(value.top) + ", " +
+               std::to_string(value.right) + ", " + std::to_string(value.bottom) + "} (ltrb)";
+    } else if constexpr (requires(const V& v) { v.left + v.top + v.width + v.height; }) {
+        return "{" + std::to_string(value.left) + ", " + std::to_string(value.top) + ", " +
+               std::to_string(value.width) + ", " + std::to_string(value.height) + "} (ltwh)";
+    } else if constexpr (requires(const V& v) { v.cx + v.cy; }) {
+        return std::to_string(value.cx) + " x " + std::to_string(value.cy);
     } else if constexpr (std::is_enum_v<V>) {
         return std::to_string(static_cast<long long>(value));
     } else if constexpr (std::is_same_v<V, bool>) {

@@ -35,11 +35,15 @@ setup)
     wineserver -w
     # Debian's Wine does not load its own fonts (Tahoma, Marlett) from where it keeps them.
     cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
-    # No crash dialog waiting for a user; and "ＭＳ Ｐゴシック" drawn as the close IPA face.
+    # No crash dialog waiting for a user; every window inside one virtual desktop
+    # (without a window manager, X would make each hide wait for one); and
+    # "ＭＳ Ｐゴシック" drawn as the close IPA face.
     reg=$state/settings.reg
     { printf '\xff\xfe'
       printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
         '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"Default"="1024x768"' '' \
         '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' '"ＭＳ Ｐゴシック"="IPAPGothic"' '' |
         iconv -f UTF-8 -t UTF-16LE
     } >"$reg"
