@@ -26,6 +26,7 @@ HICON programIcon(int metricX, int metricY)
                                          LR_DEFAULTCOLOR | LR_SHARED));
 }
 
+// The class carries the program's icon: it is every window's icon.
 void registerFormClass()
 {
     static bool registered = false;

@@ -36,13 +36,15 @@ private:
     void paint(HDC dc);
     // The box for the current text: fitted to it where the label says so.
     RECT box() const;
+    void measureLines();
 
     Label* label_;
     FormWindow& form_;
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr; // owned by the form window
+    int pitch_ = 0;        // pixels from one line to the next
     Scale scale_;
-    std::wstring text_;
+    std::vector<std::wstring> lines_; // the caption, broken at each carriage return
     bool pressed_ = false;
 };
 

@@ -27,23 +27,20 @@ void registerLabelClass(WNDPROC procedure)
 
 // A caption as the label draws it: a carriage return, with or without a line
 // feed, starts a new line.
-std::wstring displayText(std::u16string_view caption)
+std::vector<std::wstring> displayLines(std::u16string_view caption)
 {
-    std::wstring text;
-    text.reserve(caption.size() + 8);
+    std::vector<std::wstring> lines(1);
     for (std::size_t i = 0; i < caption.size(); ++i) {
         const char16_t c = caption[i];
-        if (c == u'\r') {
-            text += L"\r\n";
-            if (i + 1 < caption.size() && caption[i + 1] == u'\n')
+        if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < caption.size() && caption[i + 1] == u'\n')
                 ++i;
-        } else if (c == u'\n') {
-            text += L"\r\n";
+            lines.emplace_back();
         } else {
-            text += static_cast<wchar_t>(c);
+            lines.back() += static_cast<wchar_t>(c);
         }
     }
-    return text;
+    return lines;
 }
 
 void fill(HDC dc, const RECT& r, COLORREF colour)
@@ -56,7 +53,7 @@ void fill(HDC dc, const RECT& r, COLORREF colour)
 } // namespace
 
 LabelWindow::LabelWindow(Label& label, FormWindow& form)
-    : label_(&label), form_(form), text_(displayText(label.Caption()))
+    : label_(&label), form_(form), lines_(displayLines(label.Caption()))
 {
     registerLabelClass(&LabelWindow::procedure);
     hwnd_ = CreateWindowExW(0, kLabelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0,
@@ -87,6 +84,7 @@ void LabelWindow::place(const Scale& scale, HFONT font)
 {
     scale_ = scale;
     font_ = font;
+    measureLines();
     const RECT r = box();
     check(SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                        SWP_NOZORDER | SWP_NOACTIVATE));
@@ -98,7 +96,7 @@ void LabelWindow::changed(Property property)
     if (label_ == nullptr)
         return;
     if (property == Property::Caption) {
-        text_ = displayText(label_->Caption());
+        lines_ = displayLines(label_->Caption());
         if (label_->autoSize() && font_ != nullptr) {
             const RECT r = box();
             check(SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
@@ -106,6 +104,26 @@ void LabelWindow::changed(Property property)
         }
     }
     check(InvalidateRect(hwnd_, nullptr, FALSE));
+}
+
+// Lines follow each other at the font's pixel size: the line height of the
+// Japanese system faces the layouts were made with. A stand-in face with a
+// taller line would otherwise push the last lines out of their box.
+void LabelWindow::measureLines()
+{
+    HDC dc = GetDC(hwnd_);
+    if (dc == nullptr)
+        failed();
+    HGDIOBJ old = SelectObject(dc, font_);
+    TEXTMETRICW metrics{};
+    const BOOL measured = GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    check(measured);
+    const int lineHeight = static_cast<int>(metrics.tmHeight);
+    pitch_ = label_->font().isDefault()
+                 ? lineHeight
+                 : std::min(lineHeight, scale_.px(fontPixels(label_->font().points)));
 }
 
 // A label that fits itself to its text keeps the edge its alignment names
@@ -120,27 +138,17 @@ RECT LabelWindow::box() const
     if (dc == nullptr)
         failed();
     HGDIOBJ old = SelectObject(dc, font_);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    int width = 0, lines = 0;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = text_.find(L"\r\n", start);
-        const std::wstring_view line =
-            std::wstring_view(text_).substr(start, end == std::wstring::npos ? end : end - start);
+    int width = 0;
+    for (const std::wstring& line : lines_) {
         SIZE size{};
         if (!line.empty())
-            GetTextExtentPoint32W(dc, line.data(), static_cast<int>(line.size()), &size);
+            GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
         width = std::max(width, static_cast<int>(size.cx));
-        ++lines;
-        if (end == std::wstring::npos)
-            break;
-        start = end + 2;
     }
     SelectObject(dc, old);
     ReleaseDC(hwnd_, dc);
 
-    int height = static_cast<int>(metrics.tmHeight) * lines;
+    int height = pitch_ * static_cast<int>(lines_.size());
     if (label_->border() == BorderStyle::FixedSingle) {
         width += 2 * scale_.thickness();
         height += 2 * scale_.thickness();
@@ -223,7 +231,7 @@ void LabelWindow::paint(HDC dc)
         InflateRect(&inner, -t, -t);
     }
 
-    UINT format = DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS;
+    UINT format = DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS | DT_NOCLIP;
     switch (label_->Alignment()) {
     case AlignRight:
         format |= DT_RIGHT;
@@ -235,13 +243,22 @@ void LabelWindow::paint(HDC dc)
         format |= DT_LEFT;
         break;
     }
+    if (font_ == nullptr)
+        return;
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
-    if (font_ != nullptr)
-        SelectObject(dc, font_);
+    SelectObject(dc, font_);
     SetTextColor(dc, resolveColor(label_->ForeColor()));
     SetBkMode(dc, TRANSPARENT);
-    DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &inner, format);
+    RECT line = inner;
+    for (const std::wstring& text : lines_) {
+        line.bottom = line.top + pitch_;
+        if (!text.empty())
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &line, format);
+        line.top += pitch_;
+        if (line.top >= inner.bottom)
+            break;
+    }
     RestoreDC(dc, saved);
 }
 
