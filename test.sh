@@ -7,3 +7,8 @@ ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 cmake --preset dev >/dev/null
 cmake --build --preset dev
 ctest --preset dev
+# The Windows build: MARELO.exe cross-compiled, its tests run under Wine.
+ensure_packages "${WINDOWS_PACKAGES[@]}"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+ctest --preset windows
