@@ -7,7 +7,7 @@ BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-ipafont-gothi
 TEST_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick python3-xlib python3-pil)
 # Packages to cross-build MARELO.exe and run its tests under Wine (with
 # --no-install-recommends, like everything here).
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 fonts-wine)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine)
 
 # ensure_packages NAME...: apt-get installs the ones not installed yet.
 ensure_packages() {

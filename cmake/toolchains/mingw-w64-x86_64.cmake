@@ -1,11 +1,12 @@
-# Cross-compiles Marelo for 64-bit Windows with Debian's mingw-w64 (posix
-# threads variant). The executables are linked statically, so they need only
-# the DLLs that every Windows has, and CTest runs them under Wine.
+# Cross-compiles Marelo for 64-bit Windows with Debian's mingw-w64. The
+# program starts no threads, so the compiler with Windows threads does: it
+# links no pthread emulation. The executables are linked statically, so they
+# need only the DLLs that every Windows has, and CTest runs them under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(MINGW_TRIPLE x86_64-w64-mingw32)
-find_program(CMAKE_CXX_COMPILER NAMES ${MINGW_TRIPLE}-g++-posix ${MINGW_TRIPLE}-g++ REQUIRED)
+find_program(CMAKE_CXX_COMPILER NAMES ${MINGW_TRIPLE}-g++-win32 ${MINGW_TRIPLE}-g++ REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${MINGW_TRIPLE}-windres REQUIRED)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
