@@ -3,9 +3,10 @@
 user would: real clicks and keys through X, the screen read back pixel by
 pixel, and the windows' frames seen from inside Windows by window_probe.exe.
 
-  real_window.py WINE_ENV STATE MARELO.exe window_probe.exe
+  real_window.py WINE_ENV STATE MARELO.exe window_probe.exe [DPI]
 
-Prints "N passed, N failed" and exits nonzero on any failure. Needs Debian's
+At a DPI other than 96 the system's density is set to it for the run, and
+every pixel position is that of the layout scaled to it. Prints "N passed, N failed" and exits nonzero on any failure. Needs Debian's
 python3 with python3-pil, xdotool and ImageMagick's import.
 """
 import io
@@ -17,6 +18,20 @@ import time
 from PIL import Image, ImageChops
 
 WINE_ENV, STATE, EXE, PROBE = sys.argv[1:5]
+DPI = int(sys.argv[5]) if len(sys.argv) > 5 else 96
+
+
+def S(p):
+    """A 96-dpi pixel position at the run's density, rounded as MulDiv does."""
+    return (2 * p * DPI + 96) // 192
+
+
+T = max(1, S(1))  # the width of a frame or line
+
+
+def scaled(left, top, width, height):
+    """A layout rectangle (96-dpi pixels) as left, top, right, bottom at the density."""
+    return S(left), S(top), S(left + width - 1) + T, S(top + height - 1) + T
 WHITE, BLACK, RED, CYAN = (255, 255, 255), (0, 0, 0), (255, 0, 0), (0, 255, 255)
 WS_CAPTION, WS_SYSMENU, WS_THICKFRAME = 0x00C00000, 0x00080000, 0x00040000
 WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x00020000, 0x00010000
@@ -97,12 +112,14 @@ class Window:
         return image.crop((self.x, self.y, self.x + w, self.y + h))
 
     def click(self, x, y):
-        xdotool("mousemove", str(self.x + x), str(self.y + y), "click", "1")
+        """A click at a 96-dpi position of the layout."""
+        xdotool("mousemove", str(self.x + S(x)), str(self.y + S(y)), "click", "1")
 
 
 def ink(shot, left, top, width, height):
     """The inked part of a cell (inside its frame), cut to the ink's own box."""
-    inner = shot.crop((left + 1, top + 1, left + width - 1, top + height - 1))
+    x0, y0, x1, y1 = scaled(left, top, width, height)
+    inner = shot.crop((x0 + T, y0 + T, x1 - T, y1 - T))
     background = Image.new("RGB", inner.size, WHITE)
     box = ImageChops.difference(inner, background).getbbox()
     return (inner.crop(box), box) if box else (None, None)
@@ -130,7 +147,22 @@ def colours(image):
     return set(image.getdata()) if image else set()
 
 
+def set_dpi(dpi):
+    run(WINE_ENV, STATE, "run", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+        "/t", "REG_DWORD", "/d", str(dpi), "/f")
+
+
 def main():
+    if DPI != 96:
+        set_dpi(DPI)
+    try:
+        return start()
+    finally:
+        if DPI != 96:
+            set_dpi(96)
+
+
+def start():
     program = subprocess.Popen([WINE_ENV, STATE, "run", EXE], env=environment,
                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL, start_new_session=True)
@@ -149,7 +181,8 @@ def drive(program):
     frame = numbers(info["window"])
     area = numbers(info["workarea"])
     style = int(info["style"], 16)
-    check("client area 401 x 287", info["client"] == "401 287", info["client"])
+    check(f"client area 401 x 287 at 96 dpi ({DPI} dpi)", info["client"] == f"{S(401)} {S(287)}",
+          info["client"])
     check("centred on the screen",
           abs((frame[0] - area[0]) - (area[2] - frame[2])) <= 1 and
           abs((frame[1] - area[1]) - (area[3] - frame[3])) <= 1, (frame, area))
@@ -158,37 +191,38 @@ def drive(program):
           hex(style))
     check("no minimise or maximise box", style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX) == 0, hex(style))
     check("active, focus on dn_1", info.get("active") == "1" and info.get("focus") == "Down" and
-          info.get("focusrect") == "96 248 137 273", info)
+          info.get("focusrect") == "%d %d %d %d" % scaled(96, 248, 41, 25), info)
 
     image = screen()
     shot = main.shot(image)
-    check("white ground", all(shot.getpixel(p) == WHITE for p in [(2, 2), (398, 20), (85, 150), (398, 284)]))
+    check("white ground", all(shot.getpixel((S(x), S(y))) == WHITE
+                              for x, y in [(2, 2), (398, 20), (85, 150), (398, 284)]))
     bad = []
+    black = lambda x0, y0, x1, y1: all(shot.getpixel((x, y)) == BLACK
+                                       for x in range(x0, x1) for y in range(y0, y1))
     for c, (left, width) in enumerate(COLUMNS):
         for r in range(12):
-            top = 24 + 16 * r
-            for x in range(left, left + width):
-                for y in (top, top + 16):
-                    if shot.getpixel((x, y)) != BLACK:
-                        bad.append((c, r, x, y))
-            for y in range(top, top + 17):
-                for x in (left, left + width - 1):
-                    if shot.getpixel((x, y)) != BLACK:
-                        bad.append((c, r, x, y))
-        if c > 0 and shot.getpixel((left - 1, 100)) != WHITE:
+            x0, y0, x1, y1 = scaled(left, 24 + 16 * r, width, 17)
+            if not (black(x0, y0, x1, y0 + T) and black(x0, y1 - T, x1, y1) and
+                    black(x0, y0, x0 + T, y1) and black(x1 - T, y0, x1, y1)):
+                bad.append((c, r))
+            if r < 11 and scaled(left, 24 + 16 * (r + 1), width, 17)[1] != y1 - T:
+                bad.append(("not shared", c, r))
+        if c > 0 and shot.getpixel((S(left) - 1, S(100))) != WHITE:
             bad.append(("gap", c))
     check("cell frames at their pixels, shared between rows", not bad, bad[:5])
     bad = [line for line in BOX_LINES
-           if any(shot.getpixel((x, y)) != BLACK
-                  for x in range(line[0], line[2] + 1) for y in range(line[1], line[3] + 1))]
+           if not black(S(line[0]), S(line[1]), S(line[2]) + T, S(line[3]) + T)]
     check("the boxes' lines at their pixels", not bad, bad)
     bad = [r for r in range(12) for c in (1, 2, 3) if not same_ink(shot, cell(c, r), cell(0, r))]
     check("start state: every column shows the Original notes", not bad, bad)
     _, box = ink(shot, *cell(0, 1))
     _, conv_box = ink(shot, *cell(1, 1))
     # Aligned ink keeps at most its glyphs' own side bearings from the frame.
+    inner_width = lambda c: scaled(*cell(c, 1))[2] - scaled(*cell(c, 1))[0] - 2 * T
     check("Original left-aligned, converted right-aligned",
-          box and conv_box and box[0] <= 3 and conv_box[2] >= 95 - 5, (box, conv_box))
+          box and conv_box and box[0] <= S(3) and conv_box[2] >= inner_width(1) - S(5),
+          (box, conv_box))
     title_bar = image.crop((frame[0], frame[1], frame[0] + 40, main.y))
     check("the program's icon in the title bar", list(title_bar.getdata()).count(CYAN) >= 20)
 
@@ -210,11 +244,12 @@ def drive(program):
     main.click(left + width // 2, top + height // 2)
     check("RESET", until(lambda: column_shows(main, [0, 0, 0])))
 
-    before = main.shot().crop((88, 224, 184, 248))
+    ud_box = (S(88) + T, S(224) + T, S(184), S(248))
+    before = main.shot().crop(ud_box)
     left, top, width, height = BUTTONS["up_1"]
     main.click(left + width // 2, top + height // 2)
     check("a click on Up shifts the three columns", until(lambda: column_shows(main, [1, 1, 1])))
-    check("ud_1 shows a new count", list(main.shot().crop((88, 224, 184, 248)).getdata()) !=
+    check("ud_1 shows a new count", list(main.shot().crop(ud_box).getdata()) !=
           list(before.getdata()))
 
     main.click(8 + 36, 24 + 16 * 4 + 8)  # org(4)
@@ -225,7 +260,7 @@ def drive(program):
         others = [ink(shot, *cell(c, 5))[0] for c in range(4)]
         return (org is not None and RED in colours(org) and
                 all(p[0] >= 128 and p[1] == p[2] for p in colours(org)) and
-                box[2] >= 71 - 5 and
+                box[2] >= inner_width(0) - S(5) and
                 all(RED in colours(i) and BLACK not in colours(i) for i in rows) and
                 all(BLACK in colours(i) and RED not in colours(i) for i in others))
     check("a click on an Original note marks its row in pure red", until(marked))
@@ -236,7 +271,8 @@ def drive(program):
     help_info = until(lambda: probe("info", "HELP"))
     if check("the help window opens", help_info):
         style, exstyle = int(help_info["style"], 16), int(help_info["exstyle"], 16)
-        check("help: client area 526 x 146", help_info["client"] == "526 146", help_info["client"])
+        check("help: client area 526 x 146 at 96 dpi", help_info["client"] == f"{S(526)} {S(146)}",
+              help_info["client"])
         check("help: a top-level window of its own with a task-bar entry",
               help_info["owner"] == "0" and help_info["parent"] == "0" and
               exstyle & WS_EX_APPWINDOW and not exstyle & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW),
@@ -246,12 +282,16 @@ def drive(program):
         check("help: same program", help_info["pid"] == info["pid"])
         help_window = Window("HELP")
         image = screen()
-        text = help_window.shot(image).crop((0, 8, 521, 129))
-        rows = [any(p != text.getpixel((520, 120)) for p in
-                    text.crop((0, y, 521, y + 1)).getdata()) for y in range(121)]
+        x0, y0, x1, y1 = S(0), S(8), S(521), S(129)
+        text = help_window.shot(image).crop((x0, y0, x1, y1))
+        ground = text.getpixel((x1 - x0 - 1, y1 - y0 - 1))
+        rows = [any(p != ground for p in text.crop((0, y, x1 - x0, y + 1)).getdata())
+                for y in range(y1 - y0)]
+        pitch, margin = S(12), S(3)  # lines of 9 pt, of which the first rows may hold the line above's
+        slot = lambda i: rows[pitch * i + margin:pitch * (i + 1)]
         check("help: nine lines of text, the eighth empty",
-              all(any(rows[12 * i + 3:12 * i + 12]) == (i != 7) for i in range(9)) and
-              not any(rows[111:]), [i for i in range(9) if any(rows[12 * i + 3:12 * i + 12])])
+              all(any(slot(i)) == (i != 7) for i in range(9)) and not any(rows[pitch * 9 + margin:]),
+              [i for i in range(10) if any(slot(i))])
         hf = numbers(help_info["window"])
         check("help: the program's icon", list(image.crop((hf[0], hf[1], hf[0] + 40, help_window.y))
                                                .getdata()).count(CYAN) >= 20)
@@ -265,7 +305,8 @@ def drive(program):
         left, top, width, height = BUTTONS["help_pb"]
         main.click(left + width // 2, top + height // 2)
         again = until(lambda: probe("info", "HELP"))
-        check("help opens again, its layout size", again and again["client"] == "526 146", again)
+        check("help opens again, its layout size",
+              again and again["client"] == f"{S(526)} {S(146)}", again)
 
     # Closing main ends the program, help and all.
     run(WINE_ENV, STATE, "run", PROBE, "close", "Marelo")

@@ -55,6 +55,9 @@ setup)
   # nothing left holding CTest's pipes.
   setsid wineserver -p </dev/null >/dev/null 2>&1 || true
   wine wineboot </dev/null >/dev/null 2>&1
+  # 96 dpi, whatever a test that changed it left behind.
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f \
+    </dev/null >/dev/null 2>&1
   ;;
 run)
   environment

@@ -115,7 +115,6 @@ FormWindow::FormWindow(Form& form) : form_(&form)
         failed();
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::procedure));
-    registry().push_back(this);
 
     // Buttons take the keyboard in the order of their tab indexes.
     std::vector<CommandButton*> buttons;
@@ -155,6 +154,7 @@ FormWindow::FormWindow(Form& form) : form_(&form)
     }
 
     applyDpi(windowDpi(hwnd_), true);
+    registry().push_back(this);
 }
 
 FormWindow::~FormWindow()
