@@ -11,3 +11,8 @@ ctest --preset dev
 cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan
+# The Windows build: MARELO.exe cross-compiled, its tests run under Wine.
+ensure_packages "${WINDOWS_PACKAGES[@]}"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+ctest --preset windows

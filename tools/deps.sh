@@ -8,6 +8,9 @@ TEST_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick python3-xlib python3-pil
                desktop-file-utils appstream lintian dpkg-dev file)
 # Packages the benchmarks (bench/run.sh) need besides the build's.
 BENCH_PACKAGES=(libbenchmark-dev libx11-dev xvfb xauth x11-utils xdotool)
+# Packages to cross-build MARELO.exe and run its tests under Wine (with
+# --no-install-recommends, like everything here).
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine)
 
 # ensure_packages NAME...: apt-get installs the ones not installed yet.
 ensure_packages() {

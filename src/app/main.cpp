@@ -4,10 +4,27 @@
 #include "forms/application.h"
 #include "ui/main_window.h"
 
-int main(int, char** argv)
+namespace {
+
+int start(const char* programPath)
 {
-    // The command line is not read; the program's path is all the toolkit gets.
-    forms::Application application(argv[0], marelo::programIdentity());
+    forms::Application application(programPath, marelo::programIdentity());
     ui::MainWindow main;
     return application.run(main);
 }
+
+} // namespace
+
+// The command line is not read; the program's path is all the toolkit gets.
+#ifdef _WIN32
+// Windows starts a wide-character program (-municode) that needs no path.
+int wmain(int, wchar_t**)
+{
+    return start(nullptr);
+}
+#else
+int main(int, char** argv)
+{
+    return start(argv[0]);
+}
+#endif

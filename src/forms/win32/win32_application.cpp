@@ -1,0 +1,72 @@
+#include "forms/application.h"
+#include "forms/win32/win32_form.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace forms {
+
+namespace detail {
+extern Identity currentIdentity;
+extern bool programEnded;
+} // namespace detail
+
+Application::Application(const char*, const Identity& identity)
+{
+    detail::currentIdentity = identity;
+    detail::programEnded = false;
+    win32::becomeDpiAware();
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_STANDARD_CLASSES;
+    InitCommonControlsEx(&controls);
+    // The program speaks Japanese; so do the system's own texts where it can.
+    SetThreadUILanguage(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+}
+
+Application::~Application() = default;
+
+int Application::run(Form& startup)
+{
+    startup.Show();
+    if (ended())
+        return 0;
+    MSG message;
+    while (true) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0)
+            return static_cast<int>(message.wParam);
+        if (got == -1)
+            fatal(RuntimeError(ErrorNumber::WindowOperationFailed));
+        if (win32::FormWindow::keyboard(message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void End()
+{
+    if (detail::programEnded)
+        return;
+    detail::programEnded = true;
+    for (win32::FormWindow* window : win32::FormWindow::all())
+        ShowWindow(window->hwnd(), SW_HIDE);
+    PostQuitMessage(0);
+}
+
+void fatal(const RuntimeError& error)
+{
+    detail::programEnded = true; // no handler runs from here on
+    const std::wstring text = win32::toWide(reportText(error));
+    const std::wstring title = win32::toWide(identity().title);
+    MessageBoxW(nullptr, text.c_str(), title.c_str(),
+                MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+    // Straight out: no destructor or handler of the failed program runs any more.
+    std::fflush(nullptr);
+    std::_Exit(kFatalExitStatus);
+}
+
+} // namespace forms

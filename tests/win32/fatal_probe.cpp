@@ -1,0 +1,87 @@
+// Starts the real program's windows on Windows and injects a fault that no
+// user action can reach, or closes the main window with help open. What the
+// fatal error report showed is printed on standard output, and the box is
+// dismissed as a user would.
+#include "check.h"
+#include "win32_test.h"
+
+#include "ui/main_window.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::wstring mode;
+ui::MainWindow* mainWindow = nullptr;
+
+std::string utf8(const std::wstring& text)
+{
+    return check::utf8(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+}
+
+// Runs in every message loop of the thread, the message box's included.
+void CALLBACK report(HWND, UINT, UINT_PTR, DWORD)
+{
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM) -> BOOL {
+            wchar_t kind[64] = {};
+            GetClassNameW(window, kind, 64);
+            if (std::wstring(kind) != L"#32770" || !IsWindowVisible(window))
+                return TRUE;
+            wchar_t text[1024] = {};
+            GetDlgItemTextW(window, 0xFFFF, text, 1024);
+            std::printf("title: %s\ntext: %s\n", utf8(wintest::titleOf(window)).c_str(),
+                        utf8(text).c_str());
+            std::fflush(stdout);
+            PostMessageW(window, WM_COMMAND, IDOK, 0);
+            return FALSE;
+        },
+        0);
+}
+
+void CALLBACK start(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    ui::MainWindow& main = *mainWindow;
+    if (mode == L"index") {
+        forms::dispatch([&] { main.keyTable().org_Click(12); });
+    } else if (mode == L"text") {
+        forms::dispatch([&] { main.label("ud_2").setCaption(u"abc"); });
+    } else if (mode == L"shift-text") {
+        // A shift label that somehow holds no number, then a click on its Up.
+        forms::dispatch([&] {
+            main.label("ud_3").Change = nullptr;
+            main.label("ud_3").setCaption(u"x");
+            main.button("up_2").raiseClick();
+        });
+    } else if (mode == L"close-with-help") {
+        forms::dispatch([&] { main.help_pb_Click(); });
+        SendMessageW(wintest::hwndOf(main), WM_CLOSE, 0, 0);
+    }
+}
+
+std::string caption(const forms::Label& label)
+{
+    return check::utf8(label.Caption());
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    mode = argc > 1 ? argv[1] : L"";
+    wintest::Platform platform;
+    ui::MainWindow main;
+    mainWindow = &main;
+    SetTimer(nullptr, 0, 10, report);
+    SetTimer(nullptr, 0, 1, start);
+    const int status = platform.application.run(main);
+    std::printf("ended: status %d, counts %s %s %s, help %s\n", status,
+                caption(main.label("ud_1")).c_str(), caption(main.label("ud_2")).c_str(),
+                caption(main.label("ud_3")).c_str(),
+                main.helpWindow() && main.helpWindow()->loaded() ? "still loaded" : "unloaded");
+    return status;
+}

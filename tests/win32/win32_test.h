@@ -1,0 +1,90 @@
+// What the Windows tests share: the program's Application, and a look at the
+// real windows behind a form.
+#pragma once
+
+#include "app/program.h"
+#include "forms/application.h"
+#include "forms/win32/win32_form.h"
+
+#include <string>
+#include <vector>
+
+namespace wintest {
+
+using forms::win32::FormWindow;
+
+// The platform as the program sets it up; a new one starts a new run.
+struct Platform
+{
+    forms::Application application{nullptr, marelo::programIdentity()};
+};
+
+inline FormWindow* windowOf(const forms::Form& form)
+{
+    return dynamic_cast<FormWindow*>(form.peer());
+}
+
+inline HWND hwndOf(const forms::Form& form)
+{
+    FormWindow* window = windowOf(form);
+    return window != nullptr ? window->hwnd() : nullptr;
+}
+
+inline HWND hwndOf(const forms::Control& control)
+{
+    FormWindow* window = windowOf(control.owner());
+    return window != nullptr ? window->controlWindow(control) : nullptr;
+}
+
+// A control's rectangle in its window's client area.
+inline RECT childRect(HWND child)
+{
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+inline std::wstring titleOf(HWND hwnd)
+{
+    wchar_t text[256] = {};
+    GetWindowTextW(hwnd, text, 256);
+    return text;
+}
+
+// This program's visible top-level windows with this title.
+inline std::vector<HWND> visibleWindows(const wchar_t* title)
+{
+    struct Search
+    {
+        const wchar_t* title;
+        std::vector<HWND> found;
+    } search{title, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            if (IsWindowVisible(hwnd) && titleOf(hwnd) == s.title)
+                s.found.push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+inline void pump()
+{
+    forms::win32::processEvents();
+}
+
+} // namespace wintest
+
+inline bool operator==(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+inline bool operator==(const SIZE& a, const SIZE& b)
+{
+    return a.cx == b.cx && a.cy == b.cy;
+}
