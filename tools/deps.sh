@@ -4,7 +4,8 @@
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-ipafont-gothic
                 fonts-ipafont-mincho python3)
 # Packages the tests need besides.
-TEST_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick python3-xlib python3-pil)
+TEST_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick python3-xlib python3-pil
+               python3-pyatspi at-spi2-core dbus dbus-daemon)
 
 # ensure_packages NAME...: apt-get installs the ones not installed yet.
 ensure_packages() {

@@ -85,9 +85,8 @@ void updateAccessibleName(QWidget& widget, const Control& control)
     const QString name = displayText(control.accessibleName());
     if (name == widget.accessibleName())
         return;
+    // Qt tells a screen reader with a NameChanged event.
     widget.setAccessibleName(name);
-    QAccessibleEvent event(&widget, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&event);
 }
 
 } // namespace forms::qt
