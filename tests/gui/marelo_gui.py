@@ -103,12 +103,12 @@ class TableReader:
 
 
 def settled(server, window, painted):
-    """The window's picture once painted(pixels) holds and two grabs agree."""
+    """The window's picture once painted(picture) holds and two grabs agree."""
     last = [None]
 
     def same_twice():
         picture = window.grab()
-        done = (painted(picture.load()) and last[0] is not None and
+        done = (painted(picture) and last[0] is not None and
                 picture.tobytes() == last[0].tobytes())
         last[0] = picture
         return picture if done else None
@@ -157,7 +157,8 @@ class MainWindowTest(unittest.TestCase):
     @staticmethod
     def painted(self):
         """The main window's picture once it is painted."""
-        return settled(self.x, self.main, lambda px: px[0, 0] == WHITE and max(px[8, 24]) < 96)
+        return settled(self.x, self.main,
+                       lambda p: p.getpixel((0, 0)) == WHITE and max(p.getpixel((8, 24))) < 96)
 
     def expect(self, what):
         """Waits until the window shows the model's state; returns the picture."""

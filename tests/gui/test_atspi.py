@@ -147,7 +147,7 @@ class ScreenReader(MainWindowTest):
             self.assertEqual(action.nActions, 0, description)
 
     def test_changes_are_announced(self):
-        self.until(lambda: True, "nothing")
+        self.until(lambda: True, "the events so far")  # handled, then forgotten
         self.heard.clear()
         self.press_accessible("up_3")
         changed = {f"conv({40 + r})": WORDS[(r + 1) % 12] for r in range(12)}
