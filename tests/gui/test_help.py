@@ -64,13 +64,21 @@ class HelpWindow(MainWindowTest):
             indented = 1 <= i <= 4
             self.assertEqual(leftmost > margin + 5, indented, f"line band {i}: {lines}")
 
+        # Moved and resized by the user, then closed, ...
+        where_first = window.geometry()
+        first_id = window.id
+        window.xwindow.configure(x=200, y=300, width=600, height=200)
+        self.x.wait_for(lambda: window.geometry() == (200, 300, 600, 200), "the help window to move")
         window.close()
         self.x.wait_for(lambda: not self.help_windows(), "the help window to close")
         self.assertIsNone(self.app.process.poll(), "closing the help window ended the program")
         self.press("up_1")
         self.expect("Up under Converted_1 with the help window closed")
 
+        # ... it comes back as a new window where and as large as the first.
         window, again = self.open_help()
+        self.assertNotEqual(window.id, first_id)
+        self.assertEqual(window.geometry(), where_first)
         self.assertEqual(again.tobytes(), first.tobytes(), "a different text the second time")
         # Pressing the help button while the window is open opens no second one.
         self.main.raise_()
