@@ -102,7 +102,8 @@ class XServer:
             "XDG_RUNTIME_DIR": self.folder,
             "HOME": self.folder,
         })
-        env.pop("QT_ACCESSIBILITY", None)
+        for name in ("QT_ACCESSIBILITY", "QT_STYLE_OVERRIDE", "QT_SCALE_FACTOR"):
+            env.pop(name, None)
         env.update(extra or {})
         return env
 
