@@ -112,7 +112,7 @@ def settled(server, window, painted):
                 picture.tobytes() == last[0].tobytes())
         last[0] = picture
         return picture if done else None
-    return server.wait_for(same_twice, f"{window.title()!r} to be painted")
+    return server.wait_for(same_twice, f"{window.title!r} to be painted")
 
 
 def inside(x, y, rect):

@@ -34,7 +34,7 @@ def text_lines(picture):
 class HelpWindow(MainWindowTest):
 
     def help_windows(self):
-        return [w for w in self.app.windows() if w.title() == "HELP"]
+        return self.app.windows("HELP")
 
     def open_help(self):
         # The help window opens at the screen's corner and may cover the main
@@ -92,7 +92,7 @@ class HelpWindow(MainWindowTest):
         self.open_help()
         self.main.close()
         self.assertEqual(self.app.wait_exit(), 0)
-        self.assertEqual([w.title() for w in self.x.top_levels()], [])
+        self.assertEqual([w.title for w in self.x.top_levels()], [])
 
 
 if __name__ == "__main__":

@@ -58,7 +58,7 @@ class Keyboard(MainWindowTest):
         self.expect("Shift+Tab back to RESET and Space")
 
     def help_windows(self):
-        return [w for w in self.app.windows() if w.title() == "HELP"]
+        return self.app.windows("HELP")
 
 
 if __name__ == "__main__":

@@ -109,19 +109,22 @@ class XServer:
 
     # Windows ------------------------------------------------------------
 
-    def top_levels(self, pid=None):
-        """The viewable top-level windows, of one process if pid is given."""
+    def top_levels(self, pid=None, title=None):
+        """The viewable top-level windows, of one process and with one title
+        if these are given."""
         found = []
         pid_atom = self.display.intern_atom("_NET_WM_PID")
-        for window in self.display.screen().root.query_tree().children:
+        for xwindow in self.display.screen().root.query_tree().children:
             try:
-                if window.get_attributes().map_state != X.IsViewable:
+                if xwindow.get_attributes().map_state != X.IsViewable:
                     continue
                 if pid is not None:
-                    prop = window.get_full_property(pid_atom, Xatom.CARDINAL)
+                    prop = xwindow.get_full_property(pid_atom, Xatom.CARDINAL)
                     if prop is None or prop.value[0] != pid:
                         continue
-                found.append(Window(self, window))
+                window = Window(self, xwindow)
+                if title is None or window.title == title:
+                    found.append(window)
             except xerror.BadWindow:
                 continue  # gone while we looked
         return found
@@ -165,12 +168,13 @@ class Window:
     def __init__(self, server, xwindow):
         self.server = server
         self.xwindow = xwindow
+        self.title = self._title()
 
     @property
     def id(self):
         return self.xwindow.id
 
-    def title(self):
+    def _title(self):
         utf8 = self.server.display.intern_atom("UTF8_STRING")
         prop = self.xwindow.get_full_property(
             self.server.display.intern_atom("_NET_WM_NAME"), utf8)
@@ -234,19 +238,17 @@ class App:
     def window(self, title):
         """Waits for the process's viewable top-level window with this title."""
         def find():
-            for w in self.server.top_levels(self.process.pid):
-                try:
-                    if w.title() == title:
-                        return w
-                except xerror.BadWindow:
-                    continue  # gone while we looked
+            windows = self.server.top_levels(self.process.pid, title)
+            if windows:
+                return windows[0]
             if self.process.poll() is not None:
-                raise AssertionError(f"the program ended with status {self.process.returncode}")
+                raise AssertionError(f"the program ended with status {self.process.returncode}:"
+                                     f"\n{self.log()}")
             return None
         return self.server.wait_for(find, f"a window titled {title!r}")
 
-    def windows(self):
-        return self.server.top_levels(self.process.pid)
+    def windows(self, title=None):
+        return self.server.top_levels(self.process.pid, title)
 
     def wait_exit(self):
         try:
