@@ -12,4 +12,10 @@ inline constexpr std::array<std::u16string_view, 12> kNoteNames = {
     u"Ｆ＃（Ｇ♭）", u"Ｇ", u"Ｇ＃（Ａ♭）", u"Ａ", u"Ａ＃（Ｂ♭）", u"Ｂ",
 };
 
+// The same notes in words, as a screen reader says them.
+inline constexpr std::array<std::u16string_view, 12> kSpokenNoteNames = {
+    u"C", u"C sharp or D flat", u"D", u"D sharp or E flat", u"E", u"F", u"F sharp or G flat",
+    u"G", u"G sharp or A flat", u"A", u"A sharp or B flat", u"B",
+};
+
 } // namespace conversion

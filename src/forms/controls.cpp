@@ -20,6 +20,17 @@ std::string Control::displayName() const
     return text;
 }
 
+std::u16string Control::accessibleName() const
+{
+    return AccessibleName ? AccessibleName() : std::u16string(defaultAccessibleName());
+}
+
+std::u16string Control::accessibleDescription() const
+{
+    const std::string name = displayName();
+    return std::u16string(name.begin(), name.end());
+}
+
 void Control::wrote(Property property, bool changed)
 {
     if (changed && peer_)

@@ -82,11 +82,19 @@ public:
     // Name with its index, as "org(3)" or "reset".
     std::string displayName() const;
 
+    // What a screen reader says for the control. Unset, a label or a button
+    // says its caption. The backend asks again whenever a property changes.
+    std::function<std::u16string()> AccessibleName;
+    std::u16string accessibleName() const;
+    // Tells apart controls that say the same: the name with its index.
+    std::u16string accessibleDescription() const;
+
     void attach(ControlPeer* peer) { peer_ = peer; }
     ControlPeer* peer() const { return peer_; }
 
 protected:
     void wrote(Property property, bool changed);
+    virtual std::u16string_view defaultAccessibleName() const { return {}; }
 
 private:
     Form& owner_;
@@ -119,6 +127,9 @@ public:
 
     void raiseClick();
 
+protected:
+    std::u16string_view defaultAccessibleName() const override { return caption_; }
+
 private:
     std::u16string caption_;
     Color foreColor_;
@@ -135,6 +146,9 @@ public:
 
     std::function<void()> Click;
     void raiseClick();
+
+protected:
+    std::u16string_view defaultAccessibleName() const override { return Caption(); }
 };
 
 class Line final : public Control

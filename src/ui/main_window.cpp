@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "conversion/spoken.h"
 #include "forms/application.h"
 #include "ui/layouts.h"
 
@@ -43,6 +44,32 @@ void MainWindow::bindEvents()
         button(event.name).Click = [this, handler = event.handler] { (table_.*handler)(); };
 
     button("help_pb").Click = [this] { help_pb_Click(); };
+    nameControls();
+}
+
+// What a screen reader says: each cell its note, each shift label its count
+// and each button its action, with the column they belong to.
+void MainWindow::nameControls()
+{
+    forms::LabelArray& org = labelArray("org");
+    for (int i = org.lowerBound(); i <= org.upperBound(); ++i)
+        org(i).AccessibleName = [&cell = org(i)] { return conversion::spokenCell(cell); };
+    forms::LabelArray& conv = labelArray("conv");
+    for (int i = conv.lowerBound(); i <= conv.upperBound(); ++i)
+        if (conv.contains(i))
+            conv(i).AccessibleName = [&cell = conv(i)] { return conversion::spokenCell(cell); };
+
+    forms::LabelArray& headings = labelArray("Label101");
+    for (int k = 1; k <= 3; ++k) {
+        const std::u16string column = headings(k - 1).Caption();
+        const std::string digit = std::to_string(k);
+        forms::Label& shift = label("ud_" + digit);
+        shift.AccessibleName = [column, &shift] { return conversion::spokenShift(column, shift); };
+        button("up_" + digit).AccessibleName = [column] { return u"Up, " + column; };
+        button("dn_" + digit).AccessibleName = [column] { return u"Down, " + column; };
+    }
+    button("reset").AccessibleName = [] { return std::u16string(u"Reset"); };
+    button("help_pb").AccessibleName = [] { return std::u16string(u"Help"); };
 }
 
 void MainWindow::Form_Load()

@@ -27,6 +27,8 @@ protected:
     void Form_Unload(std::int16_t& Cancel) override;
 
 private:
+    void nameControls();
+
     conversion::KeyTable table_;
     std::unique_ptr<HelpWindow> help_;
 };

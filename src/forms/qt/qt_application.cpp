@@ -40,7 +40,7 @@ Application::Application(const char* programPath, const Identity& identity)
     QCoreApplication::setApplicationName(qt::toQString(identity.title));
     QCoreApplication::setApplicationVersion(qt::toQString(identity.version));
     QCoreApplication::setOrganizationName(qt::toQString(identity.organisation));
-    QGuiApplication::setApplicationDisplayName(qt::toQString(identity.title));
+    // No display name: Qt would add it to every window's title ("HELP — Marelo").
     QGuiApplication::setDesktopFileName(qt::toQString(identity.desktopId));
     if (identity.iconXpm != nullptr)
         QApplication::setWindowIcon(QIcon(QPixmap(identity.iconXpm)));

@@ -22,6 +22,7 @@ PushButton::PushButton(CommandButton& button, QWidget* parent)
     setAutoDefault(false);
     const Rect& r = button.rect();
     setGeometry(pixels(r.left), pixels(r.top), pixels(r.width), pixels(r.height));
+    describe(*this, button);
     connect(this, &QPushButton::clicked, this, [this] {
         if (button_ != nullptr)
             dispatch([this] { button_->raiseClick(); });

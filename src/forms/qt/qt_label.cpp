@@ -20,6 +20,7 @@ LabelWidget::LabelWidget(Label& label, QWidget* parent)
     setGeometry(pixels(r.left), pixels(r.top), pixels(r.width), pixels(r.height));
     if (label.autoSize())
         fitToText();
+    describe(*this, label);
     label.attach(this);
 }
 
@@ -32,6 +33,7 @@ void LabelWidget::changed(Property property)
         if (label_->autoSize())
             fitToText();
     }
+    updateAccessibleName(*this, *label_);
     update();
 }
 
@@ -127,10 +129,16 @@ void LabelWidget::mousePressEvent(QMouseEvent* event)
 
 void LabelWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = pressed_ && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
+    const bool clicked = pressed_ && event->button() == Qt::LeftButton &&
+                         rect().contains(event->position().toPoint());
     pressed_ = false;
-    if (click && label_ != nullptr)
+    if (clicked)
+        click();
+}
+
+void LabelWidget::click()
+{
+    if (label_ != nullptr)
         dispatch([this] { label_->raiseClick(); });
 }
 

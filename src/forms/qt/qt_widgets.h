@@ -13,16 +13,28 @@
 
 namespace forms::qt {
 
+// Gives a new control's widget what a screen reader says for it: its name and
+// its description.
+void describe(QWidget& widget, const Control& control);
+// Takes the control's name anew and tells a screen reader when it has changed.
+void updateAccessibleName(QWidget& widget, const Control& control);
+
 // Draws a label: background, a one-pixel flat frame, and its text from the
 // top of its box, aligned as the label says.
 class LabelWidget final : public QWidget, public ControlPeer
 {
+    Q_OBJECT
+
 public:
     LabelWidget(Label& label, QWidget* parent);
 
     void changed(Property property) override;
     void detach() { label_ = nullptr; }
     Label* label() const { return label_; }
+
+    // Whether a click does something; a screen reader may then press the label.
+    bool clickable() const { return label_ != nullptr && static_cast<bool>(label_->Click); }
+    void click();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,6 +55,8 @@ private:
 // while it has the focus.
 class PushButton final : public QPushButton, public ControlPeer
 {
+    Q_OBJECT
+
 public:
     PushButton(CommandButton& button, QWidget* parent);
 
@@ -61,6 +75,8 @@ private:
 // peer, which retires it when the window unloads.
 class FormWidget final : public QWidget
 {
+    Q_OBJECT
+
 public:
     explicit FormWidget(Form& form);
     ~FormWidget() override;

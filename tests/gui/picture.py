@@ -1,0 +1,143 @@
+"""What the main window should look like, in pixels at 96 dpi, and the means
+to read a grabbed picture: the ink in a cell, where it lies, its colour."""
+
+WIDTH, HEIGHT = 401, 287
+
+# The key table: four columns of twelve framed cells, each 17 px high, one row
+# every 16 px, so neighbouring rows share a frame line.
+COLUMN_LEFT = (8, 88, 192, 296)
+COLUMN_WIDTH = (73, 97, 97, 97)
+ROWS = 12
+ROW_PITCH = 16
+FIRST_ROW_TOP = 24
+CELL_HEIGHT = 17
+TABLE_BOTTOM = FIRST_ROW_TOP + ROW_PITCH * (ROWS - 1) + CELL_HEIGHT  # 217, exclusive
+
+# Under each converted column a box of four lines, corners inclusive.
+BOX_TOP, BOX_BOTTOM = 224, 280
+BOX_LEFT = (88, 192, 296)
+BOX_SIZE = 96
+
+# Buttons: left, top, width, height.
+BUTTONS = {
+    "reset": (8, 224, 73, 25),
+    "help_pb": (8, 256, 25, 25),
+    "dn_1": (96, 248, 41, 25),
+    "up_1": (136, 248, 41, 25),
+    "dn_2": (200, 248, 41, 25),
+    "up_2": (240, 248, 41, 25),
+    "dn_3": (304, 248, 41, 25),
+    "up_3": (344, 248, 41, 25),
+}
+
+WHITE = (255, 255, 255)
+RED = (255, 0, 0)
+
+
+def cell_rect(column, row):
+    """Column 0 is Original, 1 to 3 the converted ones."""
+    return (COLUMN_LEFT[column], FIRST_ROW_TOP + ROW_PITCH * row, COLUMN_WIDTH[column],
+            CELL_HEIGHT)
+
+
+def cell_inside(column, row):
+    left, top, width, height = cell_rect(column, row)
+    return left + 1, top + 1, width - 2, height - 2
+
+
+def shift_label_area(column):
+    """Inside the column's box, above its buttons (column 1 to 3)."""
+    left = BOX_LEFT[column - 1]
+    return left + 1, BOX_TOP + 1, BOX_SIZE - 1, BUTTONS["dn_1"][1] - BOX_TOP - 1
+
+
+def center(rect):
+    left, top, width, height = rect
+    return left + width // 2, top + height // 2
+
+
+def coverage(pixel):
+    """How much ink covers a pixel on white, whatever the ink's colour."""
+    return 255 - min(pixel)
+
+
+def is_dark(pixel):
+    return max(pixel) < 96
+
+
+def is_reddish(pixel):
+    r, g, b = pixel
+    return r - max(g, b) > 24
+
+
+class Ink:
+    """The ink inside a rectangle: its bounding box, relative to the rectangle,
+    and the coverage of every pixel in that box."""
+
+    def __init__(self, picture, rect, floor=0):
+        """Coverage of floor or less counts as no ink (for text on a grey face)."""
+        left, top, width, height = rect
+        px = picture.load()
+        rows = [[c if c > floor else 0 for c in (coverage(px[left + x, top + y])
+                                                 for x in range(width))]
+                for y in range(height)]
+        ys = [y for y in range(height) if any(rows[y])]
+        xs = [x for x in range(width) if any(rows[y][x] for y in range(height))]
+        self.rect = rect
+        self.empty = not ys
+        if self.empty:
+            self.left = self.top = self.right = self.bottom = 0
+            self.data = ()
+            return
+        self.left, self.right = xs[0], xs[-1] + 1
+        self.top, self.bottom = ys[0], ys[-1] + 1
+        self.data = tuple(tuple(rows[y][self.left:self.right])
+                          for y in range(self.top, self.bottom))
+
+    @property
+    def width(self):
+        return self.right - self.left
+
+    @property
+    def gap_left(self):
+        return self.left
+
+    @property
+    def gap_right(self):
+        return self.rect[2] - self.right
+
+    def part(self, width, height):
+        """The top left part of the ink, of this size."""
+        return tuple(row[:width] for row in self.data[:height])
+
+    def __eq__(self, other):
+        return isinstance(other, Ink) and self.data == other.data
+
+    def __hash__(self):
+        return hash(self.data)
+
+    def __repr__(self):
+        return f"<ink {self.width}x{self.bottom - self.top} at +{self.left}+{self.top}>"
+
+
+def alignment(ink):
+    """'left' or 'right' from where the ink lies in its box, None if unclear."""
+    if ink.empty:
+        return None
+    if ink.gap_left <= 2 and ink.gap_right > ink.gap_left + 2:
+        return "left"
+    if ink.gap_right <= 2 and ink.gap_left > ink.gap_right + 2:
+        return "right"
+    return None
+
+
+def pixels_in(picture, rect):
+    left, top, width, height = rect
+    px = picture.load()
+    for y in range(top, top + height):
+        for x in range(left, left + width):
+            yield x, y, px[x, y]
+
+
+def count_red(picture, rect):
+    return sum(1 for _, _, p in pixels_in(picture, rect) if p == RED)

@@ -1,0 +1,166 @@
+#!/usr/bin/python3
+"""The main window as a screen reader finds it over AT-SPI: every cell, count
+and button with what it says, names that follow the state and are announced,
+and buttons pressed through their accessible action. Runs on a session bus of
+its own: dbus-run-session -- /usr/bin/python3 test_atspi.py"""
+
+import os
+import sys
+import time
+import unittest
+
+import pyatspi
+from gi.repository import GLib
+
+from marelo_gui import MainWindowTest
+from picture import cell_rect, center
+from xsession import DEADLINE
+
+WORDS = ("C", "C sharp or D flat", "D", "D sharp or E flat", "E", "F", "F sharp or G flat", "G",
+         "G sharp or A flat", "A", "A sharp or B flat", "B")
+COLUMNS = ("Converted_1", "Converted_2", "Converted_3")
+NAME_CHANGED = "object:property-change:accessible-name"
+
+
+def cell(column, row):
+    """The description of a note cell: column 0 is Original."""
+    return f"org({row})" if column == 0 else f"conv({20 * (column - 1) + row})"
+
+
+class ScreenReader(MainWindowTest):
+    extra_env = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
+
+    def setUp(self):
+        if "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
+            self.fail("needs a session bus of its own: run it with dbus-run-session")
+        self.heard = []
+        pyatspi.Registry.registerEventListener(self.hear, NAME_CHANGED)
+        self.addCleanup(pyatspi.Registry.deregisterEventListener, self.hear, NAME_CHANGED)
+        super().setUp()
+        pid = self.app.process.pid
+        self.application = self.until(
+            lambda: next((a for a in pyatspi.Registry.getDesktop(0)
+                          if a is not None and a.get_process_id() == pid), None),
+            "the program on the accessibility bus")
+        self.frame = self.until(lambda: self.frame_named("Marelo"), "the main window's frame")
+        self.controls = {child.description: child for child in self.frame}
+
+    def hear(self, event):
+        self.heard.append((event.source.description, event.source.name))
+
+    def until(self, condition, what):
+        """Handles the bus's events until condition() gives a true value."""
+        context = GLib.MainContext.default()
+        end = time.monotonic() + DEADLINE
+        while True:
+            while context.pending():
+                context.iteration(False)
+            value = condition()
+            if value:
+                return value
+            if time.monotonic() > end:
+                self.fail("gave up waiting for " + what)
+            time.sleep(0.02)
+
+    def frame_named(self, title):
+        frames = [f for f in self.application
+                  if f.getRole() == pyatspi.ROLE_FRAME and f.name == title]
+        return frames[0] if frames else None
+
+    def says(self, expected, what):
+        def all_said():
+            return all(self.controls[d].name == name for d, name in expected.items())
+        try:
+            self.until(all_said, what)
+        except AssertionError:
+            wrong = {d: self.controls[d].name for d, n in expected.items()
+                     if self.controls[d].name != n}
+            self.fail(f"after {what} these say otherwise: {wrong}")
+
+    def press_accessible(self, description):
+        action = self.controls[description].queryAction()
+        names = [action.getName(i) for i in range(action.nActions)]
+        self.assertIn("Press", names, description)
+        action.doAction(names.index("Press"))
+        if description.startswith("org("):
+            self.model.toggle(int(description[4:-1]))
+        else:
+            self.model.press(description)
+
+    def test_tree_lists_cells_counts_and_buttons(self):
+        self.assertEqual([f.name for f in self.application], ["Marelo"])
+        self.assertEqual(self.frame.childCount, 63)
+        expected = {cell(c, r): WORDS[r] for c in range(4) for r in range(12)}
+        for k, column in enumerate(COLUMNS, 1):
+            expected[f"ud_{k}"] = f"{column} shift 0"
+            expected[f"up_{k}"] = f"Up, {column}"
+            expected[f"dn_{k}"] = f"Down, {column}"
+            expected[f"Label101({k - 1})"] = column
+        expected.update({"reset": "Reset", "help_pb": "Help", "Label100": "Original"})
+        self.assertEqual({d: c.name for d, c in self.controls.items()}, expected)
+        for description, control in self.controls.items():
+            button = description in ("reset", "help_pb") or description[:3] in ("up_", "dn_")
+            role = pyatspi.ROLE_PUSH_BUTTON if button else pyatspi.ROLE_LABEL
+            self.assertEqual(control.getRole(), role, description)
+            focusable = control.getState().contains(pyatspi.STATE_FOCUSABLE)
+            self.assertEqual(focusable, button, description)
+        # The focus starts on Down under Converted_1.
+        focused = [d for d, c in self.controls.items()
+                   if c.getState().contains(pyatspi.STATE_FOCUSED)]
+        self.assertEqual(focused, ["dn_1"])
+
+    def test_names_follow_real_clicks(self):
+        self.mark(4)
+        self.says({cell(c, 4): "E, marked" for c in range(4)}, "a click on E")
+        self.press("up_1")
+        self.says({"ud_1": "Converted_1 shift 1", "ud_3": "Converted_3 shift 1",
+                   "org(4)": "E, marked", "conv(4)": "F, marked", "conv(44)": "F, marked",
+                   "conv(3)": "E", "conv(11)": "C"}, "Up under Converted_1")
+        self.press("dn_3")
+        self.says({"ud_3": "Converted_3 shift 0", "conv(44)": "E, marked",
+                   "ud_2": "Converted_2 shift 1"}, "Down under Converted_3")
+        self.expect("the same on the screen")
+
+    def test_pressing_through_the_accessible_action(self):
+        self.press_accessible("dn_2")
+        self.says({"ud_1": "Converted_1 shift 0", "ud_2": "Converted_2 shift -1",
+                   "ud_3": "Converted_3 shift -1", "conv(20)": "B"}, "pressing Down, Converted_2")
+        self.press_accessible("org(7)")
+        self.says({"org(7)": "G, marked", "conv(7)": "G, marked", "conv(27)": "F sharp or G flat, marked"},
+                  "pressing G")
+        self.expect("the same on the screen")
+        self.press_accessible("reset")
+        self.says({"ud_2": "Converted_2 shift 0", "org(7)": "G", "conv(27)": "G"},
+                  "pressing Reset")
+        self.expect("the same on the screen")
+        self.press_accessible("help_pb")
+        help_frame = self.until(lambda: self.frame_named("HELP"), "the help window's frame")
+        texts = [child.name for child in help_frame]
+        self.assertEqual(len(texts), 1)
+        lines = texts[0].split("\n")
+        self.assertEqual(len(lines), 10, lines)  # nine, each ended by a line break
+        self.assertTrue(lines[0].startswith("Thank you for download"), lines[0])
+        self.assertEqual((lines[7], lines[9]), ("", ""))
+        # Labels, however named, can't be pressed unless a click does something.
+        for description in ("conv(4)", "ud_1", "Label100"):
+            action = self.controls[description].queryAction()
+            self.assertEqual(action.nActions, 0, description)
+
+    def test_changes_are_announced(self):
+        self.until(lambda: True, "the events so far")  # handled, then forgotten
+        self.heard.clear()
+        self.press_accessible("up_3")
+        changed = {f"conv({40 + r})": WORDS[(r + 1) % 12] for r in range(12)}
+        changed["ud_3"] = "Converted_3 shift 1"
+        self.until(lambda: set(changed.items()) <= set(self.heard), "the new names of column 3")
+        # Then mark C: its row announces; nothing else has said a word.
+        self.press_accessible("org(0)")
+        marked = {"org(0)": "C, marked", "conv(0)": "C, marked", "conv(20)": "C, marked",
+                  "conv(40)": "C sharp or D flat, marked"}
+        self.until(lambda: set(marked.items()) <= set(self.heard), "the names of the marked row")
+        self.assertEqual({d for d, _ in self.heard}, set(changed) | set(marked))
+
+
+if __name__ == "__main__":
+    result = unittest.main(argv=sys.argv[:1], exit=False, verbosity=2).result
+    sys.exit(0 if result.wasSuccessful() else 1)

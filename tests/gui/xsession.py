@@ -1,0 +1,257 @@
+"""A private X server, the program under test as a separate process, and the
+means to look at its windows and to send them input from outside."""
+
+import os
+import select
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+from PIL import Image
+from Xlib import X, XK, Xatom, display as xdisplay, error as xerror
+from Xlib.ext import xtest
+from Xlib.protocol import event
+
+SCREEN_WIDTH = 1024
+SCREEN_HEIGHT = 768
+
+# Waits are for the program to catch up, never a measure of speed: a correct
+# program gets there at once, a broken one never does. A shorter deadline
+# speeds up hunting for faults.
+DEADLINE = float(os.environ.get("MARELO_GUI_DEADLINE", "20"))
+
+
+def program_path():
+    path = os.environ.get("MARELO")
+    if not path:
+        raise RuntimeError("MARELO must name the program to test")
+    return path
+
+
+def _stop(process, grace=5.0):
+    if process is None or process.poll() is not None:
+        return
+    process.terminate()
+    try:
+        process.wait(grace)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
+class XServer:
+    """Xvfb at 96 dpi on a display number it picks itself."""
+
+    def __init__(self, width=SCREEN_WIDTH, height=SCREEN_HEIGHT):
+        self.width, self.height = width, height
+        self.folder = tempfile.mkdtemp(prefix="marelo-x-")
+        self.process = None
+        self.display = None
+        self.name = None
+
+    def __enter__(self):
+        read_end, write_end = os.pipe()
+        try:
+            with open(os.path.join(self.folder, "xvfb.log"), "w") as log:
+                self.process = subprocess.Popen(
+                    ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                     f"{self.width}x{self.height}x24", "-dpi", "96", "-nolisten", "tcp",
+                     "-noreset"],
+                    pass_fds=(write_end,), stdin=subprocess.DEVNULL,
+                    stdout=subprocess.DEVNULL, stderr=log, start_new_session=True)
+            os.close(write_end)
+            write_end = None
+            number = b""
+            while not number.endswith(b"\n"):
+                ready, _, _ = select.select([read_end], [], [], DEADLINE)
+                chunk = os.read(read_end, 64) if ready else b""
+                if not chunk:
+                    raise RuntimeError("Xvfb did not start: " + self._log())
+                number += chunk
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        finally:
+            os.close(read_end)
+            if write_end is not None:
+                os.close(write_end)
+        self.name = ":" + number.decode().strip()
+        self.display = xdisplay.Display(self.name)
+        return self
+
+    def _log(self):
+        with open(os.path.join(self.folder, "xvfb.log")) as log:
+            return log.read()[-2000:]
+
+    def __exit__(self, *exc):
+        if self.display is not None:
+            self.display.close()
+            self.display = None
+        _stop(self.process)
+        shutil.rmtree(self.folder, ignore_errors=True)
+        return False
+
+    def env(self, extra=None):
+        env = dict(os.environ)
+        env.update({
+            "DISPLAY": self.name,
+            "QT_QPA_PLATFORM": "xcb",
+            "QT_QPA_PLATFORMTHEME": "",
+            "XDG_RUNTIME_DIR": self.folder,
+            "HOME": self.folder,
+        })
+        for name in ("QT_ACCESSIBILITY", "QT_STYLE_OVERRIDE", "QT_SCALE_FACTOR"):
+            env.pop(name, None)
+        env.update(extra or {})
+        return env
+
+    # Windows ------------------------------------------------------------
+
+    def top_levels(self, pid=None, title=None):
+        """The viewable top-level windows, of one process and with one title
+        if these are given."""
+        found = []
+        pid_atom = self.display.intern_atom("_NET_WM_PID")
+        for xwindow in self.display.screen().root.query_tree().children:
+            try:
+                if xwindow.get_attributes().map_state != X.IsViewable:
+                    continue
+                if pid is not None:
+                    prop = xwindow.get_full_property(pid_atom, Xatom.CARDINAL)
+                    if prop is None or prop.value[0] != pid:
+                        continue
+                window = Window(self, xwindow)
+                if title is None or window.title == title:
+                    found.append(window)
+            except xerror.BadWindow:
+                continue  # gone while we looked
+        return found
+
+    def wait_for(self, condition, what):
+        """Polls condition() until it returns a true value, which it returns."""
+        end = time.monotonic() + DEADLINE
+        while True:
+            value = condition()
+            if value:
+                return value
+            if time.monotonic() > end:
+                raise AssertionError("gave up waiting for " + what)
+            time.sleep(0.02)
+
+    # Input --------------------------------------------------------------
+
+    def move_pointer(self, x, y):
+        xtest.fake_input(self.display, X.MotionNotify, x=x, y=y)
+        self.display.sync()
+
+    def click_at(self, x, y):
+        self.move_pointer(x, y)
+        xtest.fake_input(self.display, X.ButtonPress, 1)
+        xtest.fake_input(self.display, X.ButtonRelease, 1)
+        self.display.sync()
+
+    def key(self, name, shift=False):
+        code = self.display.keysym_to_keycode(XK.string_to_keysym(name))
+        shift_code = self.display.keysym_to_keycode(XK.XK_Shift_L)
+        if shift:
+            xtest.fake_input(self.display, X.KeyPress, shift_code)
+        xtest.fake_input(self.display, X.KeyPress, code)
+        xtest.fake_input(self.display, X.KeyRelease, code)
+        if shift:
+            xtest.fake_input(self.display, X.KeyRelease, shift_code)
+        self.display.sync()
+
+
+class Window:
+    def __init__(self, server, xwindow):
+        self.server = server
+        self.xwindow = xwindow
+        self.title = self._title()
+
+    @property
+    def id(self):
+        return self.xwindow.id
+
+    def _title(self):
+        utf8 = self.server.display.intern_atom("UTF8_STRING")
+        prop = self.xwindow.get_full_property(
+            self.server.display.intern_atom("_NET_WM_NAME"), utf8)
+        if prop is not None:
+            value = prop.value
+            return value.decode() if isinstance(value, bytes) else value
+        return self.xwindow.get_wm_name()
+
+    def geometry(self):
+        """Client area on the screen: x, y, width, height."""
+        g = self.xwindow.get_geometry()
+        origin = self.xwindow.translate_coords(self.server.display.screen().root, 0, 0)
+        return -origin.x, -origin.y, g.width, g.height
+
+    def raise_(self):
+        self.xwindow.configure(stack_mode=X.Above)
+        self.server.display.sync()
+
+    def close(self):
+        """Asks the window to close, as a window manager's close box does."""
+        d = self.server.display
+        protocols = d.intern_atom("WM_PROTOCOLS")
+        message = event.ClientMessage(
+            window=self.xwindow, client_type=protocols,
+            data=(32, [d.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0]))
+        self.xwindow.send_event(message)
+        d.sync()
+
+    def grab(self):
+        g = self.xwindow.get_geometry()
+        image = self.xwindow.get_image(0, 0, g.width, g.height, X.ZPixmap, 0xFFFFFFFF)
+        return Image.frombytes("RGB", (g.width, g.height), image.data, "raw", "BGRX")
+
+    def click(self, x, y):
+        left, top, _, _ = self.geometry()
+        self.server.click_at(left + x, top + y)
+
+
+class App:
+    """The program, started as a separate process on the given X server."""
+
+    def __init__(self, server, extra_env=None):
+        self.server = server
+        self.log_path = tempfile.mktemp(prefix="marelo-", suffix=".log", dir=server.folder)
+        with open(self.log_path, "w") as log:
+            self.process = subprocess.Popen(
+                [program_path()], env=server.env(extra_env), stdin=subprocess.DEVNULL,
+                stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        _stop(self.process)
+        return False
+
+    def log(self):
+        with open(self.log_path, errors="replace") as log:
+            return log.read()[-4000:]
+
+    def window(self, title):
+        """Waits for the process's viewable top-level window with this title."""
+        def find():
+            windows = self.server.top_levels(self.process.pid, title)
+            if windows:
+                return windows[0]
+            if self.process.poll() is not None:
+                raise AssertionError(f"the program ended with status {self.process.returncode}:"
+                                     f"\n{self.log()}")
+            return None
+        return self.server.wait_for(find, f"a window titled {title!r}")
+
+    def windows(self, title=None):
+        return self.server.top_levels(self.process.pid, title)
+
+    def wait_exit(self):
+        try:
+            return self.process.wait(DEADLINE)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("the program did not end") from None

@@ -1,0 +1,236 @@
+// What a screen reader finds in the main window: names, descriptions, roles,
+// the press action, and names that follow the state after every press.
+#include "ui/main_window.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+
+#include <memory>
+#include <set>
+
+namespace {
+
+QWidget* topLevel(const char* name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String(name) && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+QWidget* control(const QString& name)
+{
+    QWidget* window = topLevel("main");
+    return window != nullptr ? window->findChild<QWidget*>(name) : nullptr;
+}
+
+QAccessibleInterface* accessible(const QString& name)
+{
+    QWidget* widget = control(name);
+    return widget != nullptr ? QAccessible::queryAccessibleInterface(widget) : nullptr;
+}
+
+QString spokenName(const QString& name)
+{
+    QAccessibleInterface* iface = accessible(name);
+    return iface != nullptr ? iface->text(QAccessible::Name) : QStringLiteral("<missing>");
+}
+
+bool press(const QString& name)
+{
+    QAccessibleInterface* iface = accessible(name);
+    QAccessibleActionInterface* actions = iface != nullptr ? iface->actionInterface() : nullptr;
+    if (actions == nullptr ||
+        !actions->actionNames().contains(QAccessibleActionInterface::pressAction()))
+        return false;
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    return true;
+}
+
+const char* const kWords[12] = {
+    "C", "C sharp or D flat", "D", "D sharp or E flat", "E", "F", "F sharp or G flat",
+    "G", "G sharp or A flat", "A", "A sharp or B flat", "B",
+};
+
+} // namespace
+
+class TestAccessibility : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        main_ = std::make_unique<ui::MainWindow>();
+        main_->Show();
+    }
+
+    void cleanup()
+    {
+        main_.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void startNames_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<bool>("pressable");
+        const int text = QAccessible::StaticText;
+        const int button = QAccessible::PushButton;
+        for (int r = 0; r < 12; ++r) {
+            const QString org = QStringLiteral("org(%1)").arg(r);
+            QTest::newRow(qPrintable(org)) << org << kWords[r] << text << true;
+        }
+        QTest::newRow("conv(0)") << "conv(0)"
+                                 << "C" << text << false;
+        QTest::newRow("conv(24)") << "conv(24)"
+                                  << "E" << text << false;
+        QTest::newRow("conv(46)") << "conv(46)"
+                                  << "F sharp or G flat" << text << false;
+        QTest::newRow("conv(51)") << "conv(51)"
+                                  << "B" << text << false;
+        QTest::newRow("ud_1") << "ud_1"
+                              << "Converted_1 shift 0" << text << false;
+        QTest::newRow("ud_2") << "ud_2"
+                              << "Converted_2 shift 0" << text << false;
+        QTest::newRow("ud_3") << "ud_3"
+                              << "Converted_3 shift 0" << text << false;
+        QTest::newRow("Label100") << "Label100"
+                                  << "Original" << text << false;
+        QTest::newRow("Label101(2)") << "Label101(2)"
+                                     << "Converted_3" << text << false;
+        QTest::newRow("dn_1") << "dn_1"
+                              << "Down, Converted_1" << button << true;
+        QTest::newRow("up_1") << "up_1"
+                              << "Up, Converted_1" << button << true;
+        QTest::newRow("dn_2") << "dn_2"
+                              << "Down, Converted_2" << button << true;
+        QTest::newRow("up_2") << "up_2"
+                              << "Up, Converted_2" << button << true;
+        QTest::newRow("dn_3") << "dn_3"
+                              << "Down, Converted_3" << button << true;
+        QTest::newRow("up_3") << "up_3"
+                              << "Up, Converted_3" << button << true;
+        QTest::newRow("reset") << "reset"
+                               << "Reset" << button << true;
+        QTest::newRow("help_pb") << "help_pb"
+                                 << "Help" << button << true;
+    }
+
+    void startNames()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, name);
+        QFETCH(int, role);
+        QFETCH(bool, pressable);
+        QAccessibleInterface* iface = accessible(control);
+        QVERIFY(iface != nullptr);
+        QCOMPARE(iface->text(QAccessible::Name), name);
+        // The description tells apart controls that say the same.
+        QCOMPARE(iface->text(QAccessible::Description), control);
+        QCOMPARE(int(iface->role()), role);
+        QAccessibleActionInterface* actions = iface->actionInterface();
+        QCOMPARE(actions != nullptr &&
+                     actions->actionNames().contains(QAccessibleActionInterface::pressAction()),
+                 pressable);
+        if (role == QAccessible::StaticText) {
+            QCOMPARE(::control(control)->focusPolicy(), Qt::NoFocus);
+            QVERIFY(!iface->state().focusable);
+        }
+    }
+
+    void tree()
+    {
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(topLevel("main"));
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Name), QStringLiteral("Marelo"));
+        // 48 cells, 4 headings, 3 shift labels and 8 buttons; the lines are drawing only.
+        QCOMPARE(window->childCount(), 63);
+        std::set<QString> descriptions;
+        int texts = 0;
+        int buttons = 0;
+        for (int i = 0; i < window->childCount(); ++i) {
+            QAccessibleInterface* child = window->child(i);
+            QCOMPARE(child->parent(), window);
+            descriptions.insert(child->text(QAccessible::Description));
+            texts += child->role() == QAccessible::StaticText;
+            buttons += child->role() == QAccessible::PushButton;
+        }
+        QCOMPARE(texts, 55);
+        QCOMPARE(buttons, 8);
+        std::set<QString> expected = {"Label100", "Label101(0)", "Label101(1)", "Label101(2)",
+                                      "ud_1",     "ud_2",        "ud_3",        "reset",
+                                      "help_pb",  "up_1",        "up_2",        "up_3",
+                                      "dn_1",     "dn_2",        "dn_3"};
+        for (int r = 0; r < 12; ++r) {
+            expected.insert(QStringLiteral("org(%1)").arg(r));
+            for (int base : {0, 20, 40})
+                expected.insert(QStringLiteral("conv(%1)").arg(base + r));
+        }
+        QCOMPARE(descriptions, expected);
+    }
+
+    // Each row presses controls through their accessible action, then checks
+    // what some controls say.
+    void namesFollowTheState_data()
+    {
+        QTest::addColumn<QStringList>("presses");
+        QTest::addColumn<QStringList>("expected"); // "control=name"
+        QTest::newRow("mark E")
+            << QStringList{"org(4)"}
+            << QStringList{"org(4)=E, marked",         "conv(4)=E, marked", "conv(24)=E, marked",
+                           "conv(44)=E, marked",       "org(5)=F",          "conv(5)=F",
+                           "conv(3)=D sharp or E flat"};
+        QTest::newRow("mark and unmark")
+            << QStringList{"org(4)", "org(7)", "org(4)"}
+            << QStringList{"org(4)=E", "conv(24)=E", "org(7)=G, marked", "conv(47)=G, marked"};
+        QTest::newRow("mark, then up 1") << QStringList{"org(4)", "up_1"}
+                                         << QStringList{"ud_1=Converted_1 shift 1",
+                                                        "ud_2=Converted_2 shift 1",
+                                                        "ud_3=Converted_3 shift 1",
+                                                        "org(4)=E, marked",
+                                                        "conv(4)=F, marked",
+                                                        "conv(44)=F, marked",
+                                                        "conv(3)=E",
+                                                        "conv(11)=C"};
+        QTest::newRow("chain") << QStringList{"up_1", "up_2", "dn_3", "dn_3"}
+                               << QStringList{"ud_1=Converted_1 shift 1",
+                                              "ud_2=Converted_2 shift 2",
+                                              "ud_3=Converted_3 shift 0",
+                                              "conv(20)=D",
+                                              "conv(40)=C",
+                                              "conv(0)=C sharp or D flat"};
+        QTest::newRow("down 1 from the start")
+            << QStringList{"dn_1"}
+            << QStringList{"ud_1=Converted_1 shift -1", "ud_3=Converted_3 shift -1", "conv(0)=B",
+                           "conv(21)=C"};
+        QTest::newRow("reset") << QStringList{"org(1)", "up_2", "reset"}
+                               << QStringList{"org(1)=C sharp or D flat",
+                                              "conv(21)=C sharp or D flat",
+                                              "ud_2=Converted_2 shift 0", "conv(20)=C"};
+    }
+
+    void namesFollowTheState()
+    {
+        QFETCH(QStringList, presses);
+        QFETCH(QStringList, expected);
+        for (const QString& name : presses)
+            QVERIFY2(press(name), qPrintable(name));
+        for (const QString& pair : expected) {
+            const QString name = pair.section(QLatin1Char('='), 0, 0);
+            QCOMPARE(spokenName(name), pair.section(QLatin1Char('='), 1));
+        }
+    }
+
+private:
+    std::unique_ptr<ui::MainWindow> main_;
+};
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"
