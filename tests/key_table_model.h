@@ -9,7 +9,17 @@
 
 namespace model {
 
-enum class Action { Up1, Up2, Up3, Dn1, Dn2, Dn3, Org, Reset };
+enum class Action
+{
+    Up1,
+    Up2,
+    Up3,
+    Dn1,
+    Dn2,
+    Dn3,
+    Org,
+    Reset
+};
 
 struct Step
 {
@@ -19,7 +29,8 @@ struct Step
 
 inline const char* name(Action a)
 {
-    static const char* const names[] = {"up_1", "up_2", "up_3", "dn_1", "dn_2", "dn_3", "org", "reset"};
+    static const char* const names[] = {"up_1", "up_2", "up_3", "dn_1",
+                                        "dn_2", "dn_3", "org",  "reset"};
     return names[static_cast<int>(a)];
 }
 
@@ -31,14 +42,30 @@ struct KeyTableModel
     void apply(const Step& step)
     {
         switch (step.action) {
-        case Action::Up1: shift(0, +1); break;
-        case Action::Up2: shift(1, +1); break;
-        case Action::Up3: shift(2, +1); break;
-        case Action::Dn1: shift(0, -1); break;
-        case Action::Dn2: shift(1, -1); break;
-        case Action::Dn3: shift(2, -1); break;
-        case Action::Org: marked[static_cast<std::size_t>(step.row)] ^= true; break;
-        case Action::Reset: *this = KeyTableModel{}; break;
+        case Action::Up1:
+            shift(0, +1);
+            break;
+        case Action::Up2:
+            shift(1, +1);
+            break;
+        case Action::Up3:
+            shift(2, +1);
+            break;
+        case Action::Dn1:
+            shift(0, -1);
+            break;
+        case Action::Dn2:
+            shift(1, -1);
+            break;
+        case Action::Dn3:
+            shift(2, -1);
+            break;
+        case Action::Org:
+            marked[static_cast<std::size_t>(step.row)] ^= true;
+            break;
+        case Action::Reset:
+            *this = KeyTableModel{};
+            break;
         }
     }
 

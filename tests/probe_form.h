@@ -15,12 +15,12 @@ namespace probe {
 using namespace forms;
 
 inline constexpr ControlStyle kPlain{.font = {u"ＭＳ Ｐゴシック", 9.75, 400, kCharsetShiftJis},
-                              .foreColor = kSysWindowText,
-                              .backColor = kSysWindowBackground,
-                              .opaque = true,
-                              .border = BorderStyle::FixedSingle,
-                              .alignment = AlignLeft,
-                              .autoSize = false};
+                                     .foreColor = kSysWindowText,
+                                     .backColor = kSysWindowBackground,
+                                     .opaque = true,
+                                     .border = BorderStyle::FixedSingle,
+                                     .alignment = AlignLeft,
+                                     .autoSize = false};
 
 inline constexpr ControlRow kRows[] = {
     ui::label("single", kNoIndex, {0, 0, 300, 300}, kPlain, 0, u"start"),
@@ -31,12 +31,12 @@ inline constexpr ControlRow kRows[] = {
 };
 
 inline constexpr FormLayout kLayout{.name = "probe",
-                             .caption = u"Probe",
-                             .clientWidth = 3000,
-                             .clientHeight = 3000,
-                             .backColor = kWhite,
-                             .startUpPosition = StartUpPosition::WindowsDefault,
-                             .controls = kRows};
+                                    .caption = u"Probe",
+                                    .clientWidth = 3000,
+                                    .clientHeight = 3000,
+                                    .backColor = kWhite,
+                                    .startUpPosition = StartUpPosition::WindowsDefault,
+                                    .controls = kRows};
 
 class ProbeForm : public Form
 {

@@ -108,9 +108,9 @@ private slots:
         label.setAlignment(AlignRight);
         QCOMPARE(peer.changes, 3);
         label.attach(drawn);
-        const std::vector<std::string> expected = {
-            "single.Caption", "single.ForeColor", "single.Alignment",
-            "single.Caption", "single.ForeColor", "single.Alignment"};
+        const std::vector<std::string> expected = {"single.Caption",   "single.ForeColor",
+                                                   "single.Alignment", "single.Caption",
+                                                   "single.ForeColor", "single.Alignment"};
         QCOMPARE(recorder.writes, expected);
     }
 
@@ -187,9 +187,7 @@ private slots:
         QCOMPARE(cells.lowerBound(), 5);
         QCOMPARE(cells.upperBound(), 8);
         QCOMPARE(cells.contains(index), exists);
-        const int error = errorOf([&] {
-            QCOMPARE(cells(index).index(), std::int16_t(index));
-        });
+        const int error = errorOf([&] { QCOMPARE(cells(index).index(), std::int16_t(index)); });
         QCOMPARE(error, exists ? 0 : int(ErrorNumber::SubscriptOutOfRange));
     }
 

@@ -4,8 +4,8 @@
 
 #include <QTest>
 
-#include <cfloat>
 #include <cfenv>
+#include <cfloat>
 #include <cmath>
 
 using forms::ErrorNumber;
@@ -89,8 +89,8 @@ private slots:
         QTest::newRow("inf") << "inf" << ErrorNumber::TypeMismatch;
         QTest::newRow("hex") << "0x10" << ErrorNumber::TypeMismatch;
         QTest::newRow("too large") << "1e309" << ErrorNumber::Overflow;
-        QTest::newRow("too large, many digits") << QString(400, QLatin1Char('9'))
-                                                << ErrorNumber::Overflow;
+        QTest::newRow("too large, many digits")
+            << QString(400, QLatin1Char('9')) << ErrorNumber::Overflow;
     }
     void toDoubleRejects()
     {
@@ -129,8 +129,7 @@ private slots:
     {
         QCOMPARE(forms::checkedAdd(11, 1), 12.0);
         QCOMPARE(forms::checkedAdd(-11, -1), -12.0);
-        QCOMPARE(errorOf([] { forms::checkedAdd(DBL_MAX, DBL_MAX); }),
-                 int(ErrorNumber::Overflow));
+        QCOMPARE(errorOf([] { forms::checkedAdd(DBL_MAX, DBL_MAX); }), int(ErrorNumber::Overflow));
         QCOMPARE(errorOf([] { forms::checkedAdd(INFINITY, -INFINITY); }),
                  int(ErrorNumber::Overflow));
         QCOMPARE(errorOf([] { forms::checkedAdd(INFINITY, 1); }), int(ErrorNumber::Overflow));
@@ -196,7 +195,8 @@ private slots:
             << ErrorNumber::SubscriptOutOfRange
             << QString::fromUtf16(u"実行時エラー '9':\n\nインデックスが有効範囲にありません。");
         QTest::newRow("overflow") << ErrorNumber::Overflow
-                                  << QString::fromUtf16(u"実行時エラー '6':\n\nオーバーフローしました。");
+                                  << QString::fromUtf16(
+                                         u"実行時エラー '6':\n\nオーバーフローしました。");
     }
     void reportText()
     {

@@ -49,13 +49,21 @@ private slots:
     void noteNameCodePoints()
     {
         const std::vector<std::vector<char16_t>> expected = {
-            {0xFF23}, {0xFF23, 0xFF03, 0xFF08, 0xFF24, 0x266D, 0xFF09}, {0xFF24},
-            {0xFF24, 0xFF03, 0xFF08, 0xFF25, 0x266D, 0xFF09}, {0xFF25}, {0xFF26},
-            {0xFF26, 0xFF03, 0xFF08, 0xFF27, 0x266D, 0xFF09}, {0xFF27},
-            {0xFF27, 0xFF03, 0xFF08, 0xFF21, 0x266D, 0xFF09}, {0xFF21},
-            {0xFF21, 0xFF03, 0xFF08, 0xFF22, 0x266D, 0xFF09}, {0xFF22}};
+            {0xFF23},
+            {0xFF23, 0xFF03, 0xFF08, 0xFF24, 0x266D, 0xFF09},
+            {0xFF24},
+            {0xFF24, 0xFF03, 0xFF08, 0xFF25, 0x266D, 0xFF09},
+            {0xFF25},
+            {0xFF26},
+            {0xFF26, 0xFF03, 0xFF08, 0xFF27, 0x266D, 0xFF09},
+            {0xFF27},
+            {0xFF27, 0xFF03, 0xFF08, 0xFF21, 0x266D, 0xFF09},
+            {0xFF21},
+            {0xFF21, 0xFF03, 0xFF08, 0xFF22, 0x266D, 0xFF09},
+            {0xFF22}};
         for (std::size_t i = 0; i < 12; ++i)
-            QCOMPARE(std::vector<char16_t>(kNoteNames[i].begin(), kNoteNames[i].end()), expected[i]);
+            QCOMPARE(std::vector<char16_t>(kNoteNames[i].begin(), kNoteNames[i].end()),
+                     expected[i]);
     }
 
     void countWrittenToAShiftLabel_data()
@@ -65,16 +73,26 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("rotation");
         for (int c = 1; c <= 3; ++c) {
-            QTest::addRow("%d: 0", c) << c << "0" << "0" << 0;
-            QTest::addRow("%d: 1", c) << c << "1" << "1" << 1;
-            QTest::addRow("%d: -1", c) << c << "-1" << "-1" << -1;
-            QTest::addRow("%d: 3", c) << c << "3" << "3" << 3;
-            QTest::addRow("%d: -2", c) << c << "-2" << "-2" << -2;
-            QTest::addRow("%d: 11", c) << c << "11" << "11" << 11;
-            QTest::addRow("%d: -11", c) << c << "-11" << "-11" << -11;
-            QTest::addRow("%d: 12 folds", c) << c << "12" << "0" << 0;
-            QTest::addRow("%d: -12 folds", c) << c << "-12" << "0" << 0;
-            QTest::addRow("%d: 40 folds", c) << c << "40" << "0" << 0;
+            QTest::addRow("%d: 0", c) << c << "0"
+                                      << "0" << 0;
+            QTest::addRow("%d: 1", c) << c << "1"
+                                      << "1" << 1;
+            QTest::addRow("%d: -1", c) << c << "-1"
+                                       << "-1" << -1;
+            QTest::addRow("%d: 3", c) << c << "3"
+                                      << "3" << 3;
+            QTest::addRow("%d: -2", c) << c << "-2"
+                                       << "-2" << -2;
+            QTest::addRow("%d: 11", c) << c << "11"
+                                       << "11" << 11;
+            QTest::addRow("%d: -11", c) << c << "-11"
+                                        << "-11" << -11;
+            QTest::addRow("%d: 12 folds", c) << c << "12"
+                                             << "0" << 0;
+            QTest::addRow("%d: -12 folds", c) << c << "-12"
+                                              << "0" << 0;
+            QTest::addRow("%d: 40 folds", c) << c << "40"
+                                             << "0" << 0;
         }
     }
     void countWrittenToAShiftLabel()
@@ -97,10 +115,12 @@ private slots:
         Fixture f;
         f.ud(1).setCaption(u"3");
         f.ud(2).setCaption(u"-2");
-        const char16_t* const three[] = {u"Ｄ＃（Ｅ♭）", u"Ｅ", u"Ｆ", u"Ｆ＃（Ｇ♭）", u"Ｇ", u"Ｇ＃（Ａ♭）",
-                                         u"Ａ", u"Ａ＃（Ｂ♭）", u"Ｂ", u"Ｃ", u"Ｃ＃（Ｄ♭）", u"Ｄ"};
-        const char16_t* const minusTwo[] = {u"Ａ＃（Ｂ♭）", u"Ｂ", u"Ｃ", u"Ｃ＃（Ｄ♭）", u"Ｄ", u"Ｄ＃（Ｅ♭）",
-                                            u"Ｅ", u"Ｆ", u"Ｆ＃（Ｇ♭）", u"Ｇ", u"Ｇ＃（Ａ♭）", u"Ａ"};
+        const char16_t* const three[] = {
+            u"Ｄ＃（Ｅ♭）", u"Ｅ",          u"Ｆ", u"Ｆ＃（Ｇ♭）", u"Ｇ",          u"Ｇ＃（Ａ♭）",
+            u"Ａ",          u"Ａ＃（Ｂ♭）", u"Ｂ", u"Ｃ",          u"Ｃ＃（Ｄ♭）", u"Ｄ"};
+        const char16_t* const minusTwo[] = {u"Ａ＃（Ｂ♭）", u"Ｂ", u"Ｃ", u"Ｃ＃（Ｄ♭）", u"Ｄ",
+                                            u"Ｄ＃（Ｅ♭）", u"Ｅ", u"Ｆ", u"Ｆ＃（Ｇ♭）", u"Ｇ",
+                                            u"Ｇ＃（Ａ♭）", u"Ａ"};
         for (int i = 0; i < 12; ++i) {
             QCOMPARE(f.conv(i).Caption(), std::u16string(three[i]));
             QCOMPARE(f.conv(20 + i).Caption(), std::u16string(minusTwo[i]));
@@ -170,13 +190,16 @@ private slots:
         QTest::addColumn<QString>("end");
         QTest::newRow("up 1") << "0 0 0" << QStringList{"up_1"} << "1 1 1";
         QTest::newRow("up 1, up 2") << "0 0 0" << QStringList{"up_1", "up_2"} << "1 2 2";
-        QTest::newRow("up 1, up 2, down 3") << "0 0 0" << QStringList{"up_1", "up_2", "dn_3"} << "1 2 1";
+        QTest::newRow("up 1, up 2, down 3")
+            << "0 0 0" << QStringList{"up_1", "up_2", "dn_3"} << "1 2 1";
         QTest::newRow("fold does not carry") << "11 5 -2" << QStringList{"up_1"} << "0 6 -1";
         QTest::newRow("all fold down") << "-11 -11 -11" << QStringList{"dn_1"} << "0 0 0";
-        QTest::newRow("up then down from 11") << "0 0 11" << QStringList{"up_3", "dn_3"} << "0 0 -1";
+        QTest::newRow("up then down from 11")
+            << "0 0 11" << QStringList{"up_3", "dn_3"} << "0 0 -1";
         QTest::newRow("down from 0") << "0 0 0" << QStringList{"dn_3"} << "0 0 -1";
         QTest::newRow("up from -1") << "0 0 -1" << QStringList{"up_3"} << "0 0 0";
-        QTest::newRow("column 2 leaves column 1") << "4 0 0" << QStringList{"dn_2", "dn_2"} << "4 -2 -2";
+        QTest::newRow("column 2 leaves column 1")
+            << "4 0 0" << QStringList{"dn_2", "dn_2"} << "4 -2 -2";
         QTest::newRow("column 2 folds") << "0 11 10" << QStringList{"up_2"} << "0 0 11";
     }
     void chain()
@@ -284,9 +307,9 @@ private slots:
     {
         QTest::addColumn<QStringList>("before");
         QTest::newRow("start state") << QStringList{};
-        QTest::newRow("shifted and marked") << QStringList{"up_1", "up_1", "up_1", "up_2", "up_2",
-                                                           "dn_3", "dn_3", "dn_3", "dn_3", "dn_3",
-                                                           "org 2", "org 7"};
+        QTest::newRow("shifted and marked")
+            << QStringList{"up_1", "up_1", "up_1", "up_2", "up_2",  "dn_3",
+                           "dn_3", "dn_3", "dn_3", "dn_3", "org 2", "org 7"};
         QTest::newRow("folded") << QStringList{"dn_1", "org 0", "org 11"};
         QTest::newRow("reset twice") << QStringList{"up_2", "org 5", "reset"};
     }
@@ -342,11 +365,12 @@ private slots:
                     prefix << "(" << steps[std::size_t(k)].row << ")";
                 prefix << ' ';
             }
-            QFAIL(qPrintable(QStringLiteral("seed %1: after action %2: %3\nshortest failing prefix: %4")
-                                 .arg(seed)
-                                 .arg(failed + 1)
-                                 .arg(QString::fromStdString(why))
-                                 .arg(QString::fromStdString(prefix.str()))));
+            QFAIL(qPrintable(
+                QStringLiteral("seed %1: after action %2: %3\nshortest failing prefix: %4")
+                    .arg(seed)
+                    .arg(failed + 1)
+                    .arg(QString::fromStdString(why))
+                    .arg(QString::fromStdString(prefix.str()))));
         }
     }
 

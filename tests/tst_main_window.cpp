@@ -36,8 +36,10 @@ struct ColumnRule
     int left;
     int width;
 };
-constexpr ColumnRule kColumns[] = {
-    {"org", 0, 120, 1095}, {"conv", 0, 1320, 1455}, {"conv", 20, 2880, 1455}, {"conv", 40, 4440, 1455}};
+constexpr ColumnRule kColumns[] = {{"org", 0, 120, 1095},
+                                   {"conv", 0, 1320, 1455},
+                                   {"conv", 20, 2880, 1455},
+                                   {"conv", 40, 4440, 1455}};
 
 QWidget* topLevel(const char* name)
 {
@@ -78,10 +80,10 @@ private slots:
     void declarationOrder()
     {
         const std::vector<std::string_view> expected = {
-            "help_pb", "up_1",   "dn_1",   "Label100", "org",   "Line4",  "Line3",
-            "Line2",   "Line1",  "ud_1",   "conv",     "Label101", "up_2", "dn_2",
-            "dn_3",    "Line6",  "Line7",  "up_3",     "Line9", "Line10", "ud_2",
-            "ud_3",    "Line5",  "Line8",  "Line11",   "Line12", "reset"};
+            "help_pb", "up_1",  "dn_1",  "Label100", "org",      "Line4",  "Line3",
+            "Line2",   "Line1", "ud_1",  "conv",     "Label101", "up_2",   "dn_2",
+            "dn_3",    "Line6", "Line7", "up_3",     "Line9",    "Line10", "ud_2",
+            "ud_3",    "Line5", "Line8", "Line11",   "Line12",   "reset"};
         std::vector<std::string_view> names;
         for (const ControlRow& r : ui::kMainLayout.controls)
             if (names.empty() || names.back() != r.name)
@@ -176,7 +178,8 @@ private slots:
         QTest::addColumn<int>("udTop");
         QTest::newRow("1") << 1 << QStringList{"Line4", "Line3", "Line2", "Line1"} << 1905 << 3465;
         QTest::newRow("2") << 2 << QStringList{"Line6", "Line7", "Line9", "Line10"} << 3480 << 3480;
-        QTest::newRow("3") << 3 << QStringList{"Line12", "Line11", "Line8", "Line5"} << 5040 << 3480;
+        QTest::newRow("3") << 3 << QStringList{"Line12", "Line11", "Line8", "Line5"} << 5040
+                           << 3480;
     }
     void shiftAreas()
     {
@@ -242,8 +245,8 @@ private slots:
         expected.push_back("Label101(0)");
         for (int i = 0; i <= 11; ++i)
             expected.push_back("conv(" + std::to_string(i) + ")");
-        for (auto n : {"dn_1", "up_1", "ud_1", "org(1)", "org(0)", "Label100", "help_pb",
-                       "Label101(1)"})
+        for (auto n :
+             {"dn_1", "up_1", "ud_1", "org(1)", "org(0)", "Label100", "help_pb", "Label101(1)"})
             expected.push_back(n);
         for (int i = 31; i >= 20; --i)
             expected.push_back("conv(" + std::to_string(i) + ")");
@@ -279,7 +282,8 @@ private slots:
                 QCOMPARE(cell->geometry(), QRect(rule.left / 15, 24 + 16 * r, rule.width / 15, 17));
                 QCOMPARE(cell->focusPolicy(), Qt::NoFocus);
                 if (r > 0) {
-                    QWidget* above = window->findChild<QWidget*>(cellName(rule.array, rule.base + r - 1));
+                    QWidget* above =
+                        window->findChild<QWidget*>(cellName(rule.array, rule.base + r - 1));
                     QCOMPARE(above->geometry().bottom(), cell->geometry().top());
                 }
             }
@@ -385,7 +389,8 @@ private slots:
         QTest::addColumn<QString>("standIn");
         QTest::newRow("gothic") << QString::fromUtf16(u"ＭＳ Ｐゴシック") << "MS PGothic"
                                 << "IPAPGothic";
-        QTest::newRow("mincho") << QString::fromUtf16(u"ＭＳ 明朝") << "MS Mincho" << "IPAMincho";
+        QTest::newRow("mincho") << QString::fromUtf16(u"ＭＳ 明朝") << "MS Mincho"
+                                << "IPAMincho";
     }
     void faceChoice()
     {
@@ -407,8 +412,8 @@ private slots:
         QWidget* window = topLevel("main");
         QVERIFY(QTest::qWaitForWindowActive(window));
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("dn_1"));
-        const QStringList forward = {"up_1", "help_pb", "up_2", "dn_2", "dn_3",
-                                     "up_3", "reset",   "dn_1"};
+        const QStringList forward = {"up_1", "help_pb", "up_2",  "dn_2",
+                                     "dn_3", "up_3",    "reset", "dn_1"};
         for (const QString& next : forward) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), next);

@@ -46,7 +46,8 @@ private slots:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("text");
         QTest::newRow("index outside the array")
-            << "index" << QString::fromUtf16(u"実行時エラー '9':\n\nインデックスが有効範囲にありません。");
+            << "index"
+            << QString::fromUtf16(u"実行時エラー '9':\n\nインデックスが有効範囲にありません。");
         QTest::newRow("shift label without a number")
             << "text" << QString::fromUtf16(u"実行時エラー '13':\n\n型が一致しません。");
         QTest::newRow("click over a label without a number")
@@ -81,8 +82,9 @@ private slots:
         QCOMPARE(run.exit, QProcess::NormalExit);
         QCOMPARE(run.status, 0);
         // Help went with the program, without running its own unload.
-        QVERIFY2(run.output.contains(QStringLiteral("ended: status 0, counts 0 0 0, help still loaded")),
-                 qPrintable(run.output));
+        QVERIFY2(
+            run.output.contains(QStringLiteral("ended: status 0, counts 0 0 0, help still loaded")),
+            qPrintable(run.output));
         QVERIFY(!run.output.contains(QStringLiteral("title:")));
     }
 };

@@ -61,8 +61,7 @@ void KeyTable::mark_sub()
 void KeyTable::org_Click(std::int16_t Index)
 {
     org()(Index).setForeColor(org()(Index).ForeColor() ^ 0xFF);
-    org()(Index).setAlignment(org()(Index).ForeColor() == 0 ? forms::AlignLeft
-                                                            : forms::AlignRight);
+    org()(Index).setAlignment(org()(Index).ForeColor() == 0 ? forms::AlignLeft : forms::AlignRight);
     mark_sub();
 }
 

@@ -8,8 +8,8 @@
 namespace conversion {
 
 inline constexpr std::array<std::u16string_view, 12> kNoteNames = {
-    u"Ｃ",  u"Ｃ＃（Ｄ♭）", u"Ｄ",  u"Ｄ＃（Ｅ♭）", u"Ｅ",  u"Ｆ",
-    u"Ｆ＃（Ｇ♭）", u"Ｇ", u"Ｇ＃（Ａ♭）", u"Ａ", u"Ａ＃（Ｂ♭）", u"Ｂ",
+    u"Ｃ",          u"Ｃ＃（Ｄ♭）", u"Ｄ",          u"Ｄ＃（Ｅ♭）", u"Ｅ",          u"Ｆ",
+    u"Ｆ＃（Ｇ♭）", u"Ｇ",          u"Ｇ＃（Ａ♭）", u"Ａ",          u"Ａ＃（Ｂ♭）", u"Ｂ",
 };
 
 // The same notes in words, as a screen reader says them.

@@ -15,9 +15,19 @@ namespace forms {
 class Form;
 class Control;
 
-enum class ControlKind : std::uint8_t { Label, CommandButton, Line };
+enum class ControlKind : std::uint8_t
+{
+    Label,
+    CommandButton,
+    Line
+};
 
-enum class Property : std::uint8_t { Caption, ForeColor, Alignment };
+enum class Property : std::uint8_t
+{
+    Caption,
+    ForeColor,
+    Alignment
+};
 
 // Told of every property write, whether or not the value changed.
 class WriteObserver

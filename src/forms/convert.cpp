@@ -2,10 +2,10 @@
 
 #include "forms/error.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <charconv>
 #include <cmath>
-#include <algorithm>
 #include <cstdint>
 #include <limits>
 

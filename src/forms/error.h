@@ -8,7 +8,8 @@
 
 namespace forms {
 
-enum class ErrorNumber : int {
+enum class ErrorNumber : int
+{
     InvalidCall = 5,
     Overflow = 6,
     OutOfMemory = 7,

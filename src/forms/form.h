@@ -12,7 +12,8 @@
 
 namespace forms {
 
-enum class StartUpPosition : std::uint8_t {
+enum class StartUpPosition : std::uint8_t
+{
     WindowsDefault, // where the windowing system puts a new window
     CenterScreen,
 };

@@ -54,13 +54,15 @@ constexpr bool isValidColor(Color c)
 }
 
 // Label text alignment, as stored in the Alignment property.
-enum Alignment : std::int16_t {
+enum Alignment : std::int16_t
+{
     AlignLeft = 0,
     AlignRight = 1,
     AlignCenter = 2,
 };
 
-enum class BorderStyle : std::uint8_t {
+enum class BorderStyle : std::uint8_t
+{
     None,
     FixedSingle, // a one-pixel flat frame
 };

@@ -16,8 +16,8 @@ constexpr forms::ControlRow button(std::string_view name, forms::Rect rect,
                                    const forms::ControlStyle& style, std::int16_t tabIndex,
                                    std::u16string_view caption)
 {
-    return {forms::ControlKind::CommandButton, name, forms::kNoIndex, rect, &style, tabIndex,
-            caption};
+    return {
+        forms::ControlKind::CommandButton, name, forms::kNoIndex, rect, &style, tabIndex, caption};
 }
 
 // A line keeps X1, Y1, X2, Y2 where other controls keep their rectangle.

@@ -35,9 +35,9 @@ void MainWindow::bindEvents()
         label(event.name).Change = [this, handler = event.handler] { (table_.*handler)(); };
 
     static constexpr LabelEvent kClicks[] = {
-        {"up_1", &KeyTable::up_1_Click}, {"up_2", &KeyTable::up_2_Click},
-        {"up_3", &KeyTable::up_3_Click}, {"dn_1", &KeyTable::dn_1_Click},
-        {"dn_2", &KeyTable::dn_2_Click}, {"dn_3", &KeyTable::dn_3_Click},
+        {"up_1", &KeyTable::up_1_Click},   {"up_2", &KeyTable::up_2_Click},
+        {"up_3", &KeyTable::up_3_Click},   {"dn_1", &KeyTable::dn_1_Click},
+        {"dn_2", &KeyTable::dn_2_Click},   {"dn_3", &KeyTable::dn_3_Click},
         {"reset", &KeyTable::reset_Click},
     };
     for (const auto& event : kClicks)

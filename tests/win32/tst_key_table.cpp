@@ -16,11 +16,11 @@
 
 using namespace forms;
 using conversion::kNoteNames;
-using model::Action;
 using keytest::kBases;
-using keytest::rotated;
 using keytest::randomSteps;
+using keytest::rotated;
 using keytest::WriteCounter;
+using model::Action;
 
 namespace {
 

@@ -23,7 +23,8 @@ QColor resolveColor(Color color, const QPalette& palette);
 
 inline QString toQString(std::u16string_view text)
 {
-    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+    return QString(reinterpret_cast<const QChar*>(text.data()),
+                   static_cast<qsizetype>(text.size()));
 }
 
 // A caption as the label draws it: a carriage return, with or without a line

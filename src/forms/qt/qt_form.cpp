@@ -43,7 +43,8 @@ void PushButton::keyPressEvent(QKeyEvent* event)
 FormWidget::FormWidget(Form& form) : QWidget(nullptr), form_(&form)
 {
     const FormLayout& layout = form.layout();
-    setObjectName(QString::fromUtf8(layout.name.data(), static_cast<qsizetype>(layout.name.size())));
+    setObjectName(
+        QString::fromUtf8(layout.name.data(), static_cast<qsizetype>(layout.name.size())));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(toQString(layout.caption));

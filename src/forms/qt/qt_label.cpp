@@ -4,9 +4,9 @@
 
 #include <QFontMetrics>
 
-#include <algorithm>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace forms::qt {
 
