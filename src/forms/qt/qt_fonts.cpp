@@ -91,13 +91,13 @@ QString resolveFamily(std::u16string_view face)
     return it->second;
 }
 
-QFont resolveFont(const FontSpec& spec)
+QFont resolveFont(const FontSpec& wanted)
 {
-    if (spec.isDefault())
+    if (wanted.isDefault())
         return QGuiApplication::font();
-    QFont font(resolveFamily(spec.face));
-    font.setPixelSize(fontPixels(spec.points));
-    font.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
+    QFont font(resolveFamily(wanted.face));
+    font.setPixelSize(fontPixels(wanted.points));
+    font.setWeight(wanted.weight >= 700 ? QFont::Bold : QFont::Normal);
     return font;
 }
 

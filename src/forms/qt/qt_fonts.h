@@ -14,7 +14,7 @@ namespace forms::qt {
 
 // The font a layout names, or its stand-in where that face is not installed:
 // a Japanese-capable face, proportional where the named face is.
-QFont resolveFont(const FontSpec& spec);
+QFont resolveFont(const FontSpec& wanted);
 
 // The family picked for a face name (for diagnostics and tests).
 QString resolveFamily(std::u16string_view face);

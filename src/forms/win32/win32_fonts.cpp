@@ -210,9 +210,9 @@ int textWidth(std::u16string_view face, int pixelHeight, int weight, int charset
     return measure.ok() ? measure.width(text) : -1;
 }
 
-HFONT createFont(const FontSpec& spec, int dpi)
+HFONT createFont(const FontSpec& wanted, int dpi)
 {
-    if (spec.isDefault()) {
+    if (wanted.isDefault()) {
         LOGFONTW lf{};
         if (GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf) != sizeof lf)
             failed();
@@ -223,8 +223,8 @@ HFONT createFont(const FontSpec& spec, int dpi)
             failed();
         return font;
     }
-    const int height = -MulDiv(fontPixels(spec.points), dpi, 96);
-    const LOGFONTW lf = logFont(resolveFace(spec.face), height, spec.weight, spec.charset);
+    const int height = -MulDiv(fontPixels(wanted.points), dpi, 96);
+    const LOGFONTW lf = logFont(resolveFace(wanted.face), height, wanted.weight, wanted.charset);
     HFONT font = CreateFontIndirectW(&lf);
     if (font == nullptr)
         failed();

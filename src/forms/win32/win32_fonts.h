@@ -48,6 +48,6 @@ int textWidth(std::u16string_view face, int pixelHeight, int weight, int charset
 
 // A new font for a layout's font at a density; the caller deletes it.
 // A default FontSpec is the platform's default GUI font, scaled.
-HFONT createFont(const FontSpec& spec, int dpi);
+HFONT createFont(const FontSpec& wanted, int dpi);
 
 } // namespace forms::win32

@@ -208,13 +208,13 @@ HWND FormWindow::controlWindow(const Control& control) const
     return nullptr;
 }
 
-HFONT FormWindow::font(const FontSpec& spec)
+HFONT FormWindow::font(const FontSpec& wanted)
 {
     for (const auto& entry : fonts_)
-        if (entry.first == spec)
+        if (entry.first == wanted)
             return entry.second;
-    HFONT made = createFont(spec, scale_.dpi);
-    fonts_.emplace_back(spec, made);
+    HFONT made = createFont(wanted, scale_.dpi);
+    fonts_.emplace_back(wanted, made);
     return made;
 }
 

@@ -112,7 +112,7 @@ private:
     void paint(HDC dc);
     // Fonts, controls and (unless `resize` is false) the window, for a density.
     void applyDpi(int dpi, bool resize);
-    HFONT font(const FontSpec& spec);
+    HFONT font(const FontSpec& wanted);
     void moveFocus(int step);
     void restoreFocus();
     void detach();
