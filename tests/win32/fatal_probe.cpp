@@ -8,12 +8,33 @@
 #include "ui/main_window.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
 
 std::wstring mode;
 ui::MainWindow* mainWindow = nullptr;
+int windowsMade = 0;
+int failingWindow = 0; // the how-manieth window the system refuses, 0 for none
+
+} // namespace
+
+// The link wraps the forms layer's createFormPeer (tests/win32/CMakeLists.txt):
+// the backend's own function stays as it is, and this probe can make one
+// window fail as a system that refuses a window would.
+std::unique_ptr<forms::FormPeer>
+realCreateFormPeer(forms::Form& form) __asm__("__real__ZN5forms14createFormPeerERNS_4FormE");
+std::unique_ptr<forms::FormPeer>
+wrappedCreateFormPeer(forms::Form& form) __asm__("__wrap__ZN5forms14createFormPeerERNS_4FormE");
+std::unique_ptr<forms::FormPeer> wrappedCreateFormPeer(forms::Form& form)
+{
+    if (++windowsMade == failingWindow)
+        return nullptr;
+    return realCreateFormPeer(form);
+}
+
+namespace {
 
 std::string utf8(const std::wstring& text)
 {
@@ -57,6 +78,8 @@ void CALLBACK start(HWND, UINT, UINT_PTR timer, DWORD)
             main.label("ud_3").setCaption(u"x");
             main.button("up_2").raiseClick();
         });
+    } else if (mode == L"help-window-fails") {
+        forms::dispatch([&] { main.button("help_pb").raiseClick(); });
     } else if (mode == L"close-with-help") {
         forms::dispatch([&] { main.help_pb_Click(); });
         SendMessageW(wintest::hwndOf(main), WM_CLOSE, 0, 0);
@@ -73,6 +96,10 @@ std::string caption(const forms::Label& label)
 int wmain(int argc, wchar_t** argv)
 {
     mode = argc > 1 ? argv[1] : L"";
+    if (mode == L"main-window-fails")
+        failingWindow = 1;
+    else if (mode == L"help-window-fails")
+        failingWindow = 2;
     wintest::Platform platform;
     ui::MainWindow main;
     mainWindow = &main;

@@ -72,6 +72,8 @@ TEST(fatalReport)
         {L"index", u"実行時エラー '9':\n\nインデックスが有効範囲にありません。"},
         {L"text", u"実行時エラー '13':\n\n型が一致しません。"},
         {L"shift-text", u"実行時エラー '13':\n\n型が一致しません。"},
+        {L"main-window-fails", u"実行時エラー '1000':\n\nウィンドウの操作に失敗しました。"},
+        {L"help-window-fails", u"実行時エラー '1000':\n\nウィンドウの操作に失敗しました。"},
     };
     for (const auto& c : cases) {
         const Run run = probe(c.mode);

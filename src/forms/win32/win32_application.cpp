@@ -30,7 +30,9 @@ Application::~Application() = default;
 
 int Application::run(Form& startup)
 {
-    startup.Show();
+    // Loading the start-up window runs its Form_Load: a run-time error there is
+    // as fatal as in any handler.
+    dispatch([&] { startup.Show(); });
     if (ended())
         return 0;
     MSG message;
