@@ -4,6 +4,10 @@
 
 #include <QTest>
 
+#include <charconv>
+#include <cstring>
+#include <random>
+
 #include <cfenv>
 #include <cfloat>
 #include <cmath>
@@ -117,6 +121,33 @@ private slots:
         QFETCH(double, value);
         QFETCH(QString, text);
         QCOMPARE(QString::fromStdU16String(forms::toText(value)), text);
+    }
+
+    void toTextIsTheShortestThatReadsBack()
+    {
+        // Against the standard library's shortest form, over values of every size.
+        std::mt19937_64 random(20261208);
+        int compared = 0;
+        for (int i = 0; i < 200000; ++i) {
+            double value;
+            const std::uint64_t bits = random();
+            std::memcpy(&value, &bits, sizeof value);
+            if (i % 3 == 0)
+                value = double(std::int64_t(random() % 2000001) - 1000000) /
+                        double(1 + random() % 1000);
+            if (!std::isfinite(value))
+                continue;
+            char buffer[64];
+            const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+            QString expected = QString::fromLatin1(buffer, end - buffer).toUpper();
+            if (expected == QLatin1String("-0"))
+                expected = QStringLiteral("0");
+            const std::u16string text = forms::toText(value);
+            QCOMPARE(QString::fromStdU16String(text), expected);
+            QCOMPARE(forms::toDouble(text), value == 0 ? 0.0 : value);
+            ++compared;
+        }
+        QVERIFY(compared > 150000);
     }
 
     void roundTripOfCounts()

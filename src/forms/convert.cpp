@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <cfenv>
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace forms {
@@ -120,18 +123,87 @@ double toDouble(std::u16string_view text)
     return negative ? -value : value;
 }
 
+namespace {
+
+// The fewest significant decimal digits that read back as `magnitude` (> 0),
+// with the power of ten of the first. Whole numbers are counted out directly;
+// the rest asks printf for one more digit until the text reads back the same.
+// (std::to_chars would do this too, but would bring its tables for every
+// floating-point type into the Windows program: about 170 KB.)
+void shortestDigits(double magnitude, std::string& digits, int& exponent)
+{
+    if (magnitude < 1e15 && magnitude == std::floor(magnitude)) {
+        digits = std::to_string(static_cast<long long>(magnitude));
+        exponent = static_cast<int>(digits.size()) - 1;
+        while (digits.size() > 1 && digits.back() == '0')
+            digits.pop_back();
+        return;
+    }
+    const char point = *std::localeconv()->decimal_point;
+    char buffer[40];
+    for (int precision = 0; precision <= 16; ++precision) {
+        std::snprintf(buffer, sizeof buffer, "%.*e", precision, magnitude);
+        std::string text = buffer;
+        if (point != '.' && text.find(point) != std::string::npos)
+            text[text.find(point)] = '.';
+        double back = 0;
+        std::from_chars(text.data(), text.data() + text.size(), back);
+        if (back == magnitude || precision == 16) {
+            const std::size_t e = text.find('e');
+            digits.clear();
+            for (std::size_t i = 0; i < e; ++i)
+                if (text[i] != '.')
+                    digits += text[i];
+            exponent = std::atoi(text.c_str() + e + 1);
+            return;
+        }
+    }
+}
+
+} // namespace
+
+// As printf would write it in fixed or in scientific notation, whichever is
+// shorter (fixed on a tie), with the fewest digits that read back the same.
 std::u16string toText(double value)
 {
     if (value == 0)
         return u"0"; // no "-0"
-    char buffer[32];
-    auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    if (ec != std::errc())
+    if (!std::isfinite(value))
         raise(ErrorNumber::Overflow);
+    std::string digits;
+    int exponent = 0;
+    shortestDigits(std::fabs(value), digits, exponent);
+    const int count = static_cast<int>(digits.size());
+
+    std::string scientific(1, digits[0]);
+    if (count > 1)
+        scientific += "." + digits.substr(1);
+    scientific += exponent < 0 ? "E-" : "E+";
+    if (std::abs(exponent) < 10)
+        scientific += '0';
+    scientific += std::to_string(std::abs(exponent));
+
+    std::string fixed;
+    if (exponent < 0) {
+        fixed = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    } else if (exponent + 1 < count) {
+        fixed = digits.substr(0, static_cast<std::size_t>(exponent + 1)) + "." +
+                digits.substr(static_cast<std::size_t>(exponent + 1));
+    } else if (exponent < 24) {
+        // A whole number written out in full: every digit of its exact value.
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%.0f", std::fabs(value));
+        fixed = buffer;
+    }
+    const std::string& shorter =
+        !fixed.empty() && fixed.size() <= scientific.size() ? fixed : scientific;
+
     std::u16string text;
-    text.reserve(static_cast<std::size_t>(ptr - buffer));
-    for (const char* p = buffer; p != ptr; ++p)
-        text += static_cast<char16_t>(*p == 'e' ? 'E' : *p);
+    text.reserve(shorter.size() + 1);
+    if (value < 0)
+        text += u'-';
+    for (char c : shorter)
+        text += static_cast<char16_t>(c);
     return text;
 }
 

@@ -7,7 +7,11 @@
 
 #include <cfenv>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
 
 using check::errorOf;
 using forms::ErrorNumber;
@@ -79,6 +83,31 @@ TEST(toTextIsTheShortestDecimal)
         CHECK_EQ(forms::toText(c.value), c.text);
     for (int n = -12; n <= 12; ++n)
         CHECK_EQ(forms::toDouble(forms::toText(n)), double(n));
+}
+
+TEST(toTextIsTheShortestThatReadsBack)
+{
+    // Against the standard library's shortest form, over values of every size:
+    // the program's own way goes through this C library's printf.
+    std::mt19937_64 random(20261208);
+    int mismatches = 0;
+    for (int i = 0; i < 50000 && mismatches < 5; ++i) {
+        double value;
+        const std::uint64_t bits = random();
+        std::memcpy(&value, &bits, sizeof value);
+        if (i % 3 == 0)
+            value =
+                double(std::int64_t(random() % 2000001) - 1000000) / double(1 + random() % 1000);
+        if (!std::isfinite(value) || value == 0)
+            continue;
+        char buffer[64];
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+        std::u16string expected;
+        for (const char* c = buffer; c != end; ++c)
+            expected += char16_t(*c == 'e' ? 'E' : *c);
+        if (!CHECK_EQ(forms::toText(value), expected))
+            ++mismatches;
+    }
 }
 
 TEST(checkedAddRaisesOnOverflow)
