@@ -70,7 +70,8 @@ void LabelWidget::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), resolveColor(label_->BackColor(), pal));
     QRect inner = rect();
     if (label_->border() == BorderStyle::FixedSingle) {
-        painter.setPen(resolveColor(kSysWindowText, pal));
+        // A cosmetic pen: one device pixel at any scale, as the lines are.
+        painter.setPen(QPen(resolveColor(kSysWindowText, pal), 0));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
         inner.adjust(1, 1, -1, -1);
     }
