@@ -354,6 +354,31 @@ private slots:
         QVERIFY(!isDark(image.pixel(5, 230))); // the Original column has no box
     }
 
+    // Run again with QT_SCALE_FACTOR=1.5 by CTest: frames stay one device pixel.
+    void scaledFramesAreOneDevicePixel()
+    {
+        ui::MainWindow main;
+        main.Show();
+        QWidget* window = topLevel("main");
+        const qreal ratio = window->devicePixelRatioF();
+        if (ratio == 1)
+            QSKIP("drawn at one device pixel per pixel");
+        const QImage image = window->grab().toImage();
+        // Down the Original column, right of every name: 13 frame lines.
+        const int x = int(78 * ratio);
+        QList<int> runs;
+        bool dark = false;
+        for (int y = int(20 * ratio); y < int(220 * ratio); ++y) {
+            const bool here = isDark(image.pixel(x, y));
+            if (here && !dark)
+                runs.append(0);
+            if (here)
+                ++runs.last();
+            dark = here;
+        }
+        QCOMPARE(runs, QList<int>(13, 1));
+    }
+
     void fonts()
     {
         const QString gothic = qt::resolveFamily(u"ＭＳ Ｐゴシック");
