@@ -5,6 +5,7 @@
 // showed is printed on standard output, and the box is dismissed as a user would.
 #include "app/program.h"
 #include "forms/application.h"
+#include "refusing_window.h"
 #include "ui/main_window.h"
 
 #include <QApplication>
@@ -15,35 +16,13 @@
 #include <cstring>
 #include <memory>
 
-namespace {
-
-// The window that may not be made: 1 for the first window created, 0 for none.
-int failingWindow = 0;
-int windowsMade = 0;
-
-} // namespace
-
-// The link wraps the forms layer's createFormPeer (tests/CMakeLists.txt): the
-// backend's own function stays as it is, and this probe can make one window
-// fail as a windowing system that refuses a window would.
-std::unique_ptr<forms::FormPeer>
-realCreateFormPeer(forms::Form& form) __asm__("__real__ZN5forms14createFormPeerERNS_4FormE");
-std::unique_ptr<forms::FormPeer>
-wrappedCreateFormPeer(forms::Form& form) __asm__("__wrap__ZN5forms14createFormPeerERNS_4FormE");
-std::unique_ptr<forms::FormPeer> wrappedCreateFormPeer(forms::Form& form)
-{
-    if (++windowsMade == failingWindow)
-        return nullptr;
-    return realCreateFormPeer(form);
-}
-
 int main(int argc, char** argv)
 {
     const char* mode = argc > 1 ? argv[1] : "";
     if (std::strcmp(mode, "main-window-fails") == 0)
-        failingWindow = 1;
+        refusing::failingWindow = 1;
     else if (std::strcmp(mode, "help-window-fails") == 0)
-        failingWindow = 2;
+        refusing::failingWindow = 2;
     forms::Application application(argv[0], marelo::programIdentity());
     ui::MainWindow main;
 

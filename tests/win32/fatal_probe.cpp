@@ -5,6 +5,7 @@
 #include "check.h"
 #include "win32_test.h"
 
+#include "refusing_window.h"
 #include "ui/main_window.h"
 
 #include <cstdio>
@@ -15,26 +16,6 @@ namespace {
 
 std::wstring mode;
 ui::MainWindow* mainWindow = nullptr;
-int windowsMade = 0;
-int failingWindow = 0; // the how-manieth window the system refuses, 0 for none
-
-} // namespace
-
-// The link wraps the forms layer's createFormPeer (tests/win32/CMakeLists.txt):
-// the backend's own function stays as it is, and this probe can make one
-// window fail as a system that refuses a window would.
-std::unique_ptr<forms::FormPeer>
-realCreateFormPeer(forms::Form& form) __asm__("__real__ZN5forms14createFormPeerERNS_4FormE");
-std::unique_ptr<forms::FormPeer>
-wrappedCreateFormPeer(forms::Form& form) __asm__("__wrap__ZN5forms14createFormPeerERNS_4FormE");
-std::unique_ptr<forms::FormPeer> wrappedCreateFormPeer(forms::Form& form)
-{
-    if (++windowsMade == failingWindow)
-        return nullptr;
-    return realCreateFormPeer(form);
-}
-
-namespace {
 
 std::string utf8(const std::wstring& text)
 {
@@ -97,9 +78,9 @@ int wmain(int argc, wchar_t** argv)
 {
     mode = argc > 1 ? argv[1] : L"";
     if (mode == L"main-window-fails")
-        failingWindow = 1;
+        refusing::failingWindow = 1;
     else if (mode == L"help-window-fails")
-        failingWindow = 2;
+        refusing::failingWindow = 2;
     wintest::Platform platform;
     ui::MainWindow main;
     mainWindow = &main;

@@ -52,19 +52,7 @@ TEST(startState)
 
 TEST(noteNameCodePoints)
 {
-    const std::vector<std::vector<char16_t>> expected = {
-        {0xFF23},
-        {0xFF23, 0xFF03, 0xFF08, 0xFF24, 0x266D, 0xFF09},
-        {0xFF24},
-        {0xFF24, 0xFF03, 0xFF08, 0xFF25, 0x266D, 0xFF09},
-        {0xFF25},
-        {0xFF26},
-        {0xFF26, 0xFF03, 0xFF08, 0xFF27, 0x266D, 0xFF09},
-        {0xFF27},
-        {0xFF27, 0xFF03, 0xFF08, 0xFF21, 0x266D, 0xFF09},
-        {0xFF21},
-        {0xFF21, 0xFF03, 0xFF08, 0xFF22, 0x266D, 0xFF09},
-        {0xFF22}};
+    const auto& expected = keytest::kExpectedNoteCodePoints;
     for (std::size_t i = 0; i < 12; ++i)
         CHECK(std::vector<char16_t>(kNoteNames[i].begin(), kNoteNames[i].end()) == expected[i]);
 }
