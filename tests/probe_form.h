@@ -74,7 +74,7 @@ struct Recorder : WriteObserver
 struct CountingPeer : ControlPeer
 {
     int changes = 0;
-    void changed(Property) override { ++changes; }
+    void changed(Control&, Property) override { ++changes; }
 };
 
 } // namespace probe

@@ -34,7 +34,7 @@ std::u16string Control::accessibleDescription() const
 void Control::wrote(Property property, bool changed)
 {
     if (changed && peer_)
-        peer_->changed(property);
+        peer_->changed(*this, property);
     if (WriteObserver* observer = owner_.writeObserver())
         observer->written(*this, property);
 }
@@ -77,6 +77,12 @@ void Label::raiseClick()
 {
     if (Click)
         Click();
+}
+
+void Label::raiseDblClick()
+{
+    if (DblClick)
+        DblClick();
 }
 
 void CommandButton::raiseClick()

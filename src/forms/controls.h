@@ -37,12 +37,13 @@ public:
     virtual void written(const Control& control, Property property) = 0;
 };
 
-// The backend's side of a control: told when a value it draws has changed.
+// Told when a value a control shows has changed; the window's surface is
+// every label's peer.
 class ControlPeer
 {
 public:
     virtual ~ControlPeer() = default;
-    virtual void changed(Property property) = 0;
+    virtual void changed(Control& control, Property property) = 0;
 };
 
 // What a group of controls looks like; the layouts name one per control.
@@ -59,14 +60,15 @@ struct ControlStyle
 
 inline constexpr std::int16_t kNoIndex = -1;
 
-// One control of a window layout. Lines keep X1, Y1, X2, Y2 in the rectangle's
-// four fields, in that order.
+// One control of a window layout: a box for labels and buttons, two ends for
+// a line.
 struct ControlRow
 {
     ControlKind kind;
     std::string_view name;
     std::int16_t index; // kNoIndex for a control outside an array
-    Rect rect;
+    Rect rect;          // empty for a line
+    LineEnds ends;      // empty for a label or a button
     const ControlStyle* style;
     std::int16_t tabIndex; // -1 for a control without one (lines)
     std::u16string_view caption;
@@ -134,8 +136,11 @@ public:
 
     std::function<void()> Click;
     std::function<void()> Change;
+    // Raised by the second press of a double-click, after the Click of the first.
+    std::function<void()> DblClick;
 
     void raiseClick();
+    void raiseDblClick();
 
 protected:
     std::u16string_view defaultAccessibleName() const override { return caption_; }
@@ -166,10 +171,11 @@ class Line final : public Control
 public:
     Line(Form& owner, const ControlRow& row) : Control(owner, row) {}
 
-    int X1() const { return rect().left; }
-    int Y1() const { return rect().top; }
-    int X2() const { return rect().width; }
-    int Y2() const { return rect().height; }
+    const LineEnds& ends() const { return row().ends; }
+    int X1() const { return ends().x1; }
+    int Y1() const { return ends().y1; }
+    int X2() const { return ends().x2; }
+    int Y2() const { return ends().y2; }
     Color BorderColor() const { return style().foreColor; }
 };
 

@@ -1,7 +1,9 @@
 #include "forms/form.h"
 
 #include "forms/application.h"
+#include "forms/backend.h"
 #include "forms/error.h"
+#include "forms/surface.h"
 
 namespace forms {
 
@@ -11,6 +13,7 @@ Form::~Form()
 {
     // The peer's widgets point at the controls: let them go first.
     peer_.reset();
+    surface_.reset();
 }
 
 void Form::Load()
@@ -44,9 +47,18 @@ void Form::Load()
         }
     }
     bindEvents();
+    surface_ = std::make_unique<FormSurface>(*this);
     peer_ = createFormPeer(*this);
-    if (!peer_)
+    if (!peer_) {
+        surface_.reset();
+        arrays_.clear();
+        controls_.clear();
+        loading_ = false;
         raise(ErrorNumber::WindowOperationFailed);
+    }
+    if (!surface_->measured())
+        surface_->setDpi(96);
+    surface_->setPeer(peer_.get());
     loaded_ = true;
     loading_ = false;
     Form_Load();
@@ -90,6 +102,7 @@ bool Form::Unload()
         return cancel == 0;
     Hide();
     peer_.reset();
+    surface_.reset();
     arrays_.clear();
     controls_.clear();
     loaded_ = false;

@@ -29,19 +29,8 @@ struct FormLayout
     std::span<const ControlRow> controls;
 };
 
-// The backend's side of a window.
-class FormPeer
-{
-public:
-    virtual ~FormPeer() = default;
-    virtual void show() = 0;
-    virtual void hide() = 0;
-    // Bring to the front and give it the keyboard focus.
-    virtual void activate() = 0;
-};
-
-// Made by the backend for a loaded window; attaches a peer to every control.
-std::unique_ptr<FormPeer> createFormPeer(Form& form);
+class FormPeer;
+class FormSurface;
 
 class Form
 {
@@ -76,6 +65,8 @@ public:
     Control* find(std::string_view name, std::int16_t index = kNoIndex) const;
 
     FormPeer* peer() const { return peer_.get(); }
+    // Where the controls stand and how they are drawn; null while not loaded.
+    FormSurface* surface() const { return surface_.get(); }
 
     void setWriteObserver(WriteObserver* observer) { observer_ = observer; }
     WriteObserver* writeObserver() const { return observer_; }
@@ -92,6 +83,7 @@ private:
     const FormLayout& layout_;
     std::vector<std::unique_ptr<Control>> controls_;
     std::vector<std::unique_ptr<LabelArray>> arrays_;
+    std::unique_ptr<FormSurface> surface_;
     std::unique_ptr<FormPeer> peer_;
     WriteObserver* observer_ = nullptr;
     bool loaded_ = false;

@@ -29,6 +29,17 @@ struct Rect
     friend constexpr bool operator==(const Rect&, const Rect&) = default;
 };
 
+// The two ends of a straight line, in twips.
+struct LineEnds
+{
+    int x1 = 0;
+    int y1 = 0;
+    int x2 = 0;
+    int y2 = 0;
+
+    friend constexpr bool operator==(const LineEnds&, const LineEnds&) = default;
+};
+
 // 0x00BBGGRR, or 0x800000nn for the system colour with index nn.
 using Color = std::uint32_t;
 

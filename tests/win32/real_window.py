@@ -26,7 +26,7 @@ def S(p):
     return (2 * p * DPI + 96) // 192
 
 
-T = max(1, S(1))  # the width of a frame or line
+T = max(1, DPI // 96)  # the width of a frame or line: whole device pixels
 
 
 def scaled(left, top, width, height):

@@ -1,40 +1,191 @@
-// What a screen reader finds in the windows: every label and button with the
-// name and description the forms layer gives it. Buttons, and labels that a
-// click makes do something, can be pressed; a press clicks at once.
-#include "forms/qt/qt_fonts.h"
+// Buttons, and labels that a click makes do something, can be pressed; a press
+// does what a click does.
+#include "forms/qt/qt_accessible.h"
+
+#include "forms/application.h"
+#include "forms/form.h"
+#include "forms/qt/qt_text.h"
 #include "forms/qt/qt_widgets.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 
+#include <map>
+#include <vector>
+
 namespace forms::qt {
 
 namespace {
 
-// A label is static text; one that reacts to clicks can also be pressed.
-class LabelAccessible final : public QAccessibleWidget
+// A caption's breaks as a screen reader expects them.
+QString spoken(std::u16string_view text)
+{
+    QString name = toQString(text);
+    name.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    name.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return name;
+}
+
+// A label is drawn by the window, so it is a child without a widget of its own.
+class LabelAccessible final : public QAccessibleInterface, public QAccessibleActionInterface
 {
 public:
-    explicit LabelAccessible(LabelWidget* widget)
-        : QAccessibleWidget(widget, QAccessible::StaticText)
+    LabelAccessible(FormWidget* window, Label* label)
+        : window_(window), label_(label), name_(spoken(label->accessibleName()))
     {
+    }
+
+    void retire() { label_ = nullptr; }
+    Label* label() const { return label_; }
+
+    // The name anew; true when it has changed.
+    bool refresh()
+    {
+        if (label_ == nullptr)
+            return false;
+        QString name = spoken(label_->accessibleName());
+        if (name == name_)
+            return false;
+        name_ = std::move(name);
+        return true;
+    }
+
+    bool isValid() const override { return label_ != nullptr && window_->form() != nullptr; }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return window_->windowHandle(); }
+    QAccessibleInterface* parent() const override
+    {
+        return QAccessible::queryAccessibleInterface(window_);
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* focusChild() const override { return nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (label_ == nullptr)
+            return {};
+        switch (t) {
+        case QAccessible::Name:
+            return name_;
+        case QAccessible::Description:
+            return toQString(label_->accessibleDescription());
+        default:
+            return {};
+        }
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+
+    QRect rect() const override
+    {
+        if (!isValid())
+            return {};
+        const QRect box = window_->toLogical(window_->surface()->box(*label_));
+        return box.translated(window_->mapToGlobal(QPoint(0, 0)));
+    }
+    QAccessible::Role role() const override { return QAccessible::StaticText; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        state.invisible = !window_->isVisible();
+        return state;
+    }
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
     }
 
     QStringList actionNames() const override
     {
-        return labelWidget()->clickable() ? QStringList{pressAction()} : QStringList{};
+        return clickable() ? QStringList{pressAction()} : QStringList{};
     }
-
     void doAction(const QString& actionName) override
     {
-        if (actionName == pressAction() && labelWidget()->clickable())
-            labelWidget()->click();
+        if (actionName == pressAction() && clickable()) {
+            Label* label = label_;
+            dispatch([label] { label->raiseClick(); });
+        }
     }
-
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
-    LabelWidget* labelWidget() const { return static_cast<LabelWidget*>(widget()); }
+    bool clickable() const { return label_ != nullptr && static_cast<bool>(label_->Click); }
+
+    FormWidget* window_;
+    Label* label_;
+    QString name_;
+};
+
+// The labels' interfaces of each window, made once and kept until it retires.
+std::map<const FormWidget*, std::vector<QAccessible::Id>>& registry()
+{
+    static std::map<const FormWidget*, std::vector<QAccessible::Id>> labels;
+    return labels;
+}
+
+LabelAccessible* labelInterface(const FormWidget* window, const Control& control)
+{
+    auto it = registry().find(window);
+    if (it == registry().end())
+        return nullptr;
+    for (QAccessible::Id id : it->second) {
+        auto* label = static_cast<LabelAccessible*>(QAccessible::accessibleInterface(id));
+        if (label != nullptr && label->label() == &control)
+            return label;
+    }
+    return nullptr;
+}
+
+// The window's children: every label and button, in declaration order.
+class WindowAccessible final : public QAccessibleWidget
+{
+public:
+    explicit WindowAccessible(FormWidget* window) : QAccessibleWidget(window, QAccessible::Window)
+    {
+    }
+
+    int childCount() const override { return static_cast<int>(children().size()); }
+    QAccessibleInterface* child(int index) const override
+    {
+        const auto list = children();
+        return index >= 0 && index < static_cast<int>(list.size())
+                   ? list[static_cast<std::size_t>(index)]
+                   : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        const auto list = children();
+        for (std::size_t i = 0; i < list.size(); ++i)
+            if (list[i] == child)
+                return static_cast<int>(i);
+        return -1;
+    }
+
+private:
+    FormWidget* formWidget() const { return static_cast<FormWidget*>(widget()); }
+
+    std::vector<QAccessibleInterface*> children() const
+    {
+        std::vector<QAccessibleInterface*> list;
+        FormWidget* window = formWidget();
+        if (window->form() == nullptr)
+            return list;
+        for (const auto& control : window->form()->controls()) {
+            if (control->kind() == ControlKind::Label) {
+                if (QAccessibleInterface* label = labelInterface(window, *control))
+                    list.push_back(label);
+            } else if (control->kind() == ControlKind::CommandButton) {
+                auto* button = static_cast<const CommandButton*>(control.get());
+                if (PushButton* widget = window->widgetOf(button))
+                    list.push_back(QAccessible::queryAccessibleInterface(widget));
+            }
+        }
+        return list;
+    }
 };
 
 class ButtonAccessible final : public QAccessibleWidget
@@ -61,32 +212,62 @@ public:
 
 QAccessibleInterface* accessibleFor(const QString&, QObject* object)
 {
-    if (auto* label = qobject_cast<LabelWidget*>(object))
-        return new LabelAccessible(label);
     if (auto* button = qobject_cast<PushButton*>(object))
         return new ButtonAccessible(button);
     if (auto* window = qobject_cast<FormWidget*>(object))
-        return new QAccessibleWidget(window, QAccessible::Window);
+        return new WindowAccessible(window);
     return nullptr;
+}
+
+void installFactory()
+{
+    static const bool installed = (QAccessible::installFactory(accessibleFor), true);
+    (void)installed;
 }
 
 } // namespace
 
-void describe(QWidget& widget, const Control& control)
+void describeWindow(FormWidget& window)
 {
-    static const bool installed = (QAccessible::installFactory(accessibleFor), true);
-    (void)installed;
-    widget.setAccessibleDescription(toQString(control.accessibleDescription()));
-    widget.setAccessibleName(displayText(control.accessibleName()));
+    installFactory();
+    std::vector<QAccessible::Id>& ids = registry()[&window];
+    for (const auto& control : window.form()->controls()) {
+        if (control->kind() == ControlKind::Label)
+            ids.push_back(QAccessible::registerAccessibleInterface(
+                new LabelAccessible(&window, static_cast<Label*>(control.get()))));
+        else if (control->kind() == ControlKind::CommandButton)
+            if (PushButton* widget = window.widgetOf(static_cast<CommandButton*>(control.get())))
+                describe(*widget, *control);
+    }
 }
 
-void updateAccessibleName(QWidget& widget, const Control& control)
+void describe(QWidget& widget, const Control& control)
 {
-    const QString name = displayText(control.accessibleName());
-    if (name == widget.accessibleName())
+    installFactory();
+    widget.setAccessibleDescription(toQString(control.accessibleDescription()));
+    widget.setAccessibleName(spoken(control.accessibleName()));
+}
+
+void controlChanged(FormWidget& window, const Control& control)
+{
+    LabelAccessible* label = labelInterface(&window, control);
+    if (label == nullptr || !label->refresh() || !QAccessible::isActive())
         return;
-    // Qt tells a screen reader with a NameChanged event.
-    widget.setAccessibleName(name);
+    QAccessibleEvent event(label, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+void forgetWindow(FormWidget& window)
+{
+    auto it = registry().find(&window);
+    if (it == registry().end())
+        return;
+    for (QAccessible::Id id : it->second) {
+        if (auto* label = static_cast<LabelAccessible*>(QAccessible::accessibleInterface(id)))
+            label->retire();
+        QAccessible::deleteAccessibleInterface(id);
+    }
+    registry().erase(it);
 }
 
 } // namespace forms::qt

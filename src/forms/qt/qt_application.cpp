@@ -1,5 +1,6 @@
 #include "forms/application.h"
-#include "forms/qt/qt_fonts.h"
+#include "forms/qt/qt_desktop.h"
+#include "forms/qt/qt_text.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -50,6 +51,7 @@ Application::~Application()
 {
     // Windows retired inside their own events are deleted here at the latest.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    qt::qtDesktop().forget();
     ownedApplication.reset();
 }
 

@@ -1,5 +1,8 @@
 #include "forms/application.h"
-#include "forms/qt/qt_fonts.h"
+#include "forms/faces.h"
+#include "forms/qt/qt_accessible.h"
+#include "forms/qt/qt_desktop.h"
+#include "forms/qt/qt_text.h"
 #include "forms/qt/qt_widgets.h"
 
 #include <QCloseEvent>
@@ -7,37 +10,95 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
-#include <algorithm>
+#include <cmath>
 
 namespace forms::qt {
 
-PushButton::PushButton(CommandButton& button, QWidget* parent)
-    : QPushButton(toQString(button.Caption()), parent), button_(&button)
+namespace {
+
+// Paints in device pixels: the core places every pixel itself, at any scale.
+class QtPainter final : public Painter
+{
+public:
+    explicit QtPainter(QWidget& widget) : painter_(&widget)
+    {
+        const qreal ratio = widget.devicePixelRatioF();
+        painter_.scale(1 / ratio, 1 / ratio);
+    }
+
+    void fill(const PixelRect& area, Color color) override
+    {
+        painter_.fillRect(QRect(area.left, area.top, area.width(), area.height()), toQColor(color));
+    }
+
+    void text(int x, int top, std::u16string_view run, const FontFace& face, Color color,
+              const PixelRect& clip) override
+    {
+        const QFont& font = qtDesktop().font(face);
+        painter_.setClipRect(QRect(clip.left, clip.top, clip.width(), clip.height()));
+        painter_.setFont(font);
+        painter_.setPen(toQColor(color));
+        painter_.drawText(QPoint(x, top + desktop().metrics(face).ascent), toQString(run));
+        painter_.setClipping(false);
+    }
+
+private:
+    QPainter painter_;
+};
+
+Key toKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return Key::Tab;
+    case Qt::Key_Left:
+        return Key::Left;
+    case Qt::Key_Right:
+        return Key::Right;
+    case Qt::Key_Up:
+        return Key::Up;
+    case Qt::Key_Down:
+        return Key::Down;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return Key::Return;
+    case Qt::Key_Space:
+        return Key::Space;
+    default:
+        return Key::Other;
+    }
+}
+
+} // namespace
+
+PushButton::PushButton(CommandButton& button, FormWidget& window)
+    : QPushButton(toQString(button.Caption()), &window), button_(&button), window_(window)
 {
     setObjectName(QString::fromStdString(button.displayName()));
+    // Qt scales the widget itself: it is placed and sized in 96-dpi pixels.
+    const Scale layoutScale;
     if (!button.font().isDefault())
-        setFont(resolveFont(button.font()));
+        setFont(qtDesktop().font(resolveFont(button.font(), layoutScale)));
     setFocusPolicy(Qt::StrongFocus);
     setAutoDefault(false);
-    const Rect& r = button.rect();
-    setGeometry(pixels(r.left), pixels(r.top), pixels(r.width), pixels(r.height));
-    describe(*this, button);
+    const PixelRect box = layoutScale.box(button.rect());
+    setGeometry(box.left, box.top, box.width(), box.height());
     connect(this, &QPushButton::clicked, this, [this] {
         if (button_ != nullptr)
             dispatch([this] { button_->raiseClick(); });
     });
-    button.attach(this);
 }
 
-void PushButton::keyPressEvent(QKeyEvent* event)
+bool PushButton::event(QEvent* event)
 {
-    // Qt presses a button on Return only when it is a dialog's default button.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        click();
-        return;
-    }
-    QPushButton::keyPressEvent(event);
+    // Before QWidget::event, which would take Tab for its own focus chain.
+    if (event->type() == QEvent::KeyPress && button_ != nullptr &&
+        window_.handleKey(static_cast<QKeyEvent*>(event), button_))
+        return true;
+    return QPushButton::event(event);
 }
 
 FormWidget::FormWidget(Form& form) : QWidget(nullptr), form_(&form)
@@ -48,52 +109,61 @@ FormWidget::FormWidget(Form& form) : QWidget(nullptr), form_(&form)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(toQString(layout.caption));
-    resize(pixels(layout.clientWidth), pixels(layout.clientHeight));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+    const PixelSize client = Scale{}.client(layout.clientWidth, layout.clientHeight);
+    resize(client.width, client.height);
+    form.surface()->setDpi(static_cast<int>(std::lround(96 * devicePixelRatioF())));
 
-    // Lines lie under the labels, and buttons above both.
-    for (const auto& control : form.controls()) {
-        switch (control->kind()) {
-        case ControlKind::Line:
-            lines_.push_back(static_cast<const Line*>(control.get()));
-            break;
-        case ControlKind::Label:
-            labels_.push_back(new LabelWidget(static_cast<Label&>(*control), this));
-            break;
-        case ControlKind::CommandButton:
-            break;
-        }
-    }
     for (const auto& control : form.controls())
         if (control->kind() == ControlKind::CommandButton)
-            buttons_.push_back(new PushButton(static_cast<CommandButton&>(*control), this));
-
-    // The keyboard walks the buttons in the order of their tab indexes.
-    std::vector<PushButton*> order = buttons_;
-    std::stable_sort(order.begin(), order.end(), [](PushButton* a, PushButton* b) {
-        return a->button()->tabIndex() < b->button()->tabIndex();
-    });
-    for (std::size_t i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
-    if (!order.empty())
-        order.front()->setFocus(Qt::OtherFocusReason);
+            buttons_.push_back(new PushButton(static_cast<CommandButton&>(*control), *this));
+    // Qt's own chain, for whatever reaches it: the surface's keyboard order.
+    PushButton* previous = nullptr;
+    for (CommandButton* button : form.surface()->focusOrder()) {
+        PushButton* widget = widgetOf(button);
+        if (previous != nullptr)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+    if (PushButton* first = widgetOf(form.surface()->firstFocus()))
+        first->setFocus(Qt::OtherFocusReason);
+    describeWindow(*this);
 }
 
 FormWidget::~FormWidget() = default;
 
+PushButton* FormWidget::widgetOf(const CommandButton* button) const
+{
+    for (PushButton* widget : buttons_)
+        if (widget->button() == button && button != nullptr)
+            return widget;
+    return nullptr;
+}
+
+QRect FormWidget::toLogical(const PixelRect& area) const
+{
+    const qreal ratio = devicePixelRatioF();
+    const int left = static_cast<int>(std::floor(area.left / ratio));
+    const int top = static_cast<int>(std::floor(area.top / ratio));
+    const int right = static_cast<int>(std::ceil(area.right / ratio));
+    const int bottom = static_cast<int>(std::ceil(area.bottom / ratio));
+    return QRect(left, top, right - left, bottom - top);
+}
+
+PixelPoint FormWidget::toDevice(const QPointF& point) const
+{
+    const qreal ratio = devicePixelRatioF();
+    return {static_cast<int>(std::floor(point.x() * ratio)),
+            static_cast<int>(std::floor(point.y() * ratio))};
+}
+
 void FormWidget::detach()
 {
+    forgetWindow(*this);
     form_ = nullptr;
-    lines_.clear();
-    for (LabelWidget* label : labels_) {
-        if (label->label() != nullptr)
-            label->label()->attach(nullptr);
-        label->detach();
-    }
-    for (PushButton* button : buttons_) {
-        if (button->button() != nullptr)
-            button->button()->attach(nullptr);
+    for (PushButton* button : buttons_)
         button->detach();
-    }
 }
 
 void FormWidget::retire()
@@ -111,9 +181,14 @@ void FormWidget::showWindow()
     if (!shownBefore_ && form_ != nullptr &&
         form_->layout().startUpPosition == StartUpPosition::CenterScreen) {
         if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            create();
             const QRect area = screen->availableGeometry();
-            move(area.left() + (area.width() - width()) / 2,
-                 area.top() + (area.height() - height()) / 2);
+            const QMargins frame =
+                windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+            const PixelPoint at = centredOn(
+                {area.left(), area.top(), area.right() + 1, area.bottom() + 1},
+                {width() + frame.left() + frame.right(), height() + frame.top() + frame.bottom()});
+            move(at.x, at.y);
         }
     }
     shownBefore_ = true;
@@ -123,21 +198,92 @@ void FormWidget::showWindow()
 
 void FormWidget::activateWindowNow()
 {
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
     raise();
     activateWindow();
+}
+
+// The window may have moved to a screen of another density.
+void FormWidget::followDensity()
+{
+    const int dpi = static_cast<int>(std::lround(96 * devicePixelRatioF()));
+    if (form_ != nullptr && form_->surface()->scale().dpi != dpi)
+        form_->surface()->setDpi(dpi);
 }
 
 void FormWidget::paintEvent(QPaintEvent*)
 {
     if (form_ == nullptr)
         return;
-    QPainter painter(this);
-    painter.fillRect(rect(), resolveColor(form_->layout().backColor, palette()));
-    for (const Line* line : lines_) {
-        painter.setPen(QPen(resolveColor(line->BorderColor(), palette()), 0));
-        painter.drawLine(pixels(line->X1()), pixels(line->Y1()), pixels(line->X2()),
-                         pixels(line->Y2()));
+    followDensity();
+    QtPainter painter(*this);
+    form_->surface()->paint(painter);
+}
+
+void FormWidget::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && form_ != nullptr) {
+        ++inEvent_;
+        form_->surface()->press(toDevice(event->position()), false);
+        --inEvent_;
     }
+}
+
+void FormWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && form_ != nullptr) {
+        ++inEvent_;
+        form_->surface()->press(toDevice(event->position()), true);
+        --inEvent_;
+    }
+}
+
+void FormWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && form_ != nullptr) {
+        ++inEvent_;
+        form_->surface()->release(toDevice(event->position()));
+        --inEvent_;
+    }
+}
+
+void FormWidget::keyPressEvent(QKeyEvent* event)
+{
+    if (!handleKey(event, nullptr))
+        QWidget::keyPressEvent(event);
+}
+
+bool FormWidget::handleKey(QKeyEvent* event, CommandButton* focused)
+{
+    if (form_ == nullptr)
+        return false;
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const bool shift = modifiers.testFlag(Qt::ShiftModifier) || event->key() == Qt::Key_Backtab;
+    const bool ctrlOrAlt =
+        modifiers.testFlag(Qt::ControlModifier) || modifiers.testFlag(Qt::AltModifier);
+    const KeyAnswer answer = form_->surface()->key(toKey(event->key()), shift, ctrlOrAlt, focused);
+    switch (answer.kind) {
+    case KeyAnswer::MoveFocus:
+        if (PushButton* widget = widgetOf(answer.target))
+            widget->setFocus(shift ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+        return true;
+    case KeyAnswer::Click:
+        if (PushButton* widget = widgetOf(answer.target))
+            widget->click();
+        return true;
+    case KeyAnswer::Native:
+    case KeyAnswer::Ignore:
+        break;
+    }
+    return false;
+}
+
+void FormWidget::hideEvent(QHideEvent*)
+{
+    if (form_ != nullptr)
+        form_->surface()->cancelPress();
 }
 
 void FormWidget::closeEvent(QCloseEvent* event)
@@ -164,6 +310,8 @@ public:
     void show() override { widget_->showWindow(); }
     void hide() override { widget_->QWidget::hide(); }
     void activate() override { widget_->activateWindowNow(); }
+    void invalidate(const PixelRect& area) override { widget_->update(widget_->toLogical(area)); }
+    void changed(const Control& control, Property) override { controlChanged(*widget_, control); }
 
 private:
     FormWidget* widget_;

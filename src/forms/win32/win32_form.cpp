@@ -1,7 +1,9 @@
 #include "forms/win32/win32_form.h"
 
 #include "forms/application.h"
-#include "forms/win32/win32_fonts.h"
+#include "forms/win32/win32_desktop.h"
+
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -26,7 +28,8 @@ HICON programIcon(int metricX, int metricY)
                                          LR_DEFAULTCOLOR | LR_SHARED));
 }
 
-// The class carries the program's icon: it is every window's icon.
+// The class carries the program's icon: it is every window's icon. Double
+// clicks are asked for, so that the second press of one is told apart.
 void registerFormClass()
 {
     static bool registered = false;
@@ -34,6 +37,7 @@ void registerFormClass()
         return;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = DefWindowProcW; // each window sets its own procedure when created
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hIcon = programIcon(SM_CXICON, SM_CYICON);
@@ -45,10 +49,73 @@ void registerFormClass()
     registered = true;
 }
 
-void setPosition(HWND hwnd, HWND after, const RECT& r, UINT flags)
+// SetWindowLongPtr returns the old value, which may be 0 without a failure.
+void setWindowLong(HWND hwnd, int index, LONG_PTR value)
 {
-    check(SetWindowPos(hwnd, after, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                       flags | SWP_NOACTIVATE));
+    SetLastError(0);
+    if (SetWindowLongPtrW(hwnd, index, value) == 0 && GetLastError() != 0)
+        failed();
+}
+
+// Draws into a memory bitmap that goes to the screen in one piece.
+class GdiPainter final : public Painter
+{
+public:
+    explicit GdiPainter(HDC dc) : dc_(dc) {}
+
+    void fill(const PixelRect& area, Color color) override
+    {
+        HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(color));
+        if (brush == nullptr)
+            failed();
+        const RECT r = toRECT(area);
+        const int filled = FillRect(dc_, &r, brush);
+        DeleteObject(brush);
+        check(filled);
+    }
+
+    void text(int x, int top, std::u16string_view run, const FontFace& face, Color color,
+              const PixelRect& clip) override
+    {
+        if (SelectObject(dc_, gdiDesktop().font(face)) == nullptr)
+            failed();
+        if (SetTextColor(dc_, static_cast<COLORREF>(color)) == CLR_INVALID)
+            failed();
+        const RECT r = toRECT(clip);
+        const std::wstring wide = toWide(run);
+        check(ExtTextOutW(dc_, x, top, ETO_CLIPPED, &r, wide.c_str(),
+                          static_cast<UINT>(wide.size()), nullptr));
+    }
+
+private:
+    HDC dc_;
+};
+
+Key toKey(WPARAM key)
+{
+    switch (key) {
+    case VK_TAB:
+        return Key::Tab;
+    case VK_LEFT:
+        return Key::Left;
+    case VK_RIGHT:
+        return Key::Right;
+    case VK_UP:
+        return Key::Up;
+    case VK_DOWN:
+        return Key::Down;
+    case VK_RETURN:
+        return Key::Return;
+    case VK_SPACE:
+        return Key::Space;
+    default:
+        return Key::Other;
+    }
+}
+
+PixelPoint pointOf(LPARAM lParam)
+{
+    return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
 }
 
 } // namespace
@@ -65,27 +132,25 @@ ButtonWindow::ButtonWindow(CommandButton& button, FormWindow& form, int id)
                             GetModuleHandleW(nullptr), nullptr);
     if (hwnd_ == nullptr)
         failed();
-    button.attach(this);
 }
 
 ButtonWindow::~ButtonWindow()
 {
-    detach();
+    // On the way out nothing can be reported: a button that will not go goes
+    // with its parent.
+    if (IsWindow(hwnd_))
+        DestroyWindow(hwnd_);
 }
 
-void ButtonWindow::detach()
-{
-    if (button_ != nullptr && button_->peer() == this)
-        button_->attach(nullptr);
-    button_ = nullptr;
-}
-
-void ButtonWindow::place(const Scale& scale, HFONT font)
+void ButtonWindow::place(const FormSurface& surface)
 {
     if (button_ == nullptr)
         return;
-    setPosition(hwnd_, nullptr, scale.rect(button_->rect()), SWP_NOZORDER);
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    const PixelRect box = surface.box(*button_);
+    check(SetWindowPos(hwnd_, nullptr, box.left, box.top, box.width(), box.height(),
+                       SWP_NOZORDER | SWP_NOACTIVATE));
+    SendMessageW(hwnd_, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(gdiDesktop().font(surface.font(*button_))), TRUE);
 }
 
 void ButtonWindow::click()
@@ -100,10 +165,10 @@ FormWindow::FormWindow(Form& form) : form_(&form)
 {
     registerFormClass();
     const FormLayout& layout = form.layout();
-    scale_.dpi = systemDpi();
-    const SIZE client = scale_.client(layout.clientWidth, layout.clientHeight);
-    RECT frame{0, 0, client.cx, client.cy};
-    adjustWindowRect(frame, kStyle, kExStyle, scale_.dpi);
+    const int dpi = systemDpi();
+    const PixelSize client = Scale{dpi}.client(layout.clientWidth, layout.clientHeight);
+    RECT frame{0, 0, client.width, client.height};
+    adjustWindowRect(frame, kStyle, kExStyle, dpi);
     // A window at the system's default place gets it now, when it is made.
     const bool systemPlaces = layout.startUpPosition == StartUpPosition::WindowsDefault;
     const std::wstring caption = toWide(layout.caption);
@@ -113,48 +178,21 @@ FormWindow::FormWindow(Form& form) : form_(&form)
                             GetModuleHandleW(nullptr), nullptr);
     if (hwnd_ == nullptr)
         failed();
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::procedure));
+    registry().push_back(this);
+    setWindowLong(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    setWindowLong(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::procedure));
 
-    // Buttons take the keyboard in the order of their tab indexes.
-    std::vector<CommandButton*> buttons;
-    for (const auto& control : form.controls()) {
-        switch (control->kind()) {
-        case ControlKind::Line:
-            lines_.push_back(static_cast<const Line*>(control.get()));
-            break;
-        case ControlKind::CommandButton:
-            buttons.push_back(static_cast<CommandButton*>(control.get()));
-            break;
-        case ControlKind::Label:
-            break;
-        }
-    }
-    std::stable_sort(buttons.begin(), buttons.end(),
-                     [](const auto* a, const auto* b) { return a->tabIndex() < b->tabIndex(); });
-    for (CommandButton* button : buttons)
+    // Buttons are native windows, above everything the window paints. The
+    // first in keyboard order is the first child, as in a dialog.
+    HWND after = HWND_TOP;
+    for (CommandButton* button : form.surface()->focusOrder()) {
         buttons_.push_back(
             std::make_unique<ButtonWindow>(*button, *this, static_cast<int>(buttons_.size() + 1)));
-    for (const auto& control : form.controls())
-        if (control->kind() == ControlKind::Label)
-            labels_.push_back(std::make_unique<LabelWindow>(static_cast<Label&>(*control), *this));
-
-    // Buttons are drawn above labels, and lines lie under both; the first
-    // button in keyboard order is the first child, as in a dialog.
-    HWND after = HWND_TOP;
-    for (const auto& button : buttons_) {
-        check(SetWindowPos(button->hwnd(), after, 0, 0, 0, 0,
+        check(SetWindowPos(buttons_.back()->hwnd(), after, 0, 0, 0, 0,
                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE));
-        after = button->hwnd();
+        after = buttons_.back()->hwnd();
     }
-    for (const auto& label : labels_) {
-        check(SetWindowPos(label->hwnd(), after, 0, 0, 0, 0,
-                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE));
-        after = label->hwnd();
-    }
-
     applyDpi(windowDpi(hwnd_), true);
-    registry().push_back(this);
 }
 
 FormWindow::~FormWindow()
@@ -164,19 +202,13 @@ FormWindow::~FormWindow()
     detach();
     // No handler may run for a window on its way out.
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-    labels_.clear();
     buttons_.clear();
-    for (auto& entry : fonts_)
-        DeleteObject(entry.second);
+    DestroyWindow(hwnd_);
 }
 
 void FormWindow::detach()
 {
     form_ = nullptr;
-    lines_.clear();
-    for (auto& label : labels_)
-        label->detach();
     for (auto& button : buttons_)
         button->detach();
 }
@@ -197,72 +229,71 @@ const std::vector<FormWindow*>& FormWindow::all()
     return registry();
 }
 
-HWND FormWindow::controlWindow(const Control& control) const
+ButtonWindow* FormWindow::windowOf(const CommandButton* button) const
 {
-    for (const auto& label : labels_)
-        if (label->label() == &control)
-            return label->hwnd();
-    for (const auto& button : buttons_)
-        if (button->button() == &control)
-            return button->hwnd();
+    for (const auto& window : buttons_)
+        if (button != nullptr && window->button() == button)
+            return window.get();
     return nullptr;
 }
 
-HFONT FormWindow::font(const FontSpec& wanted)
+HWND FormWindow::buttonWindow(const Control& control) const
 {
-    for (const auto& entry : fonts_)
-        if (entry.first == wanted)
-            return entry.second;
-    HFONT made = createFont(wanted, scale_.dpi);
-    fonts_.emplace_back(wanted, made);
-    return made;
+    for (const auto& window : buttons_)
+        if (window->button() == &control)
+            return window->hwnd();
+    return nullptr;
+}
+
+CommandButton* FormWindow::focusedButton() const
+{
+    HWND focus = GetFocus();
+    for (const auto& window : buttons_)
+        if (window->hwnd() == focus)
+            return window->button();
+    return nullptr;
 }
 
 void FormWindow::applyDpi(int dpi, bool resize)
 {
-    std::vector<std::pair<FontSpec, HFONT>> old;
-    old.swap(fonts_);
-    scale_.dpi = dpi;
+    if (form_ == nullptr)
+        return;
+    FormSurface& surface = *form_->surface();
+    surface.setDpi(dpi);
     for (auto& button : buttons_)
-        if (button->button() != nullptr)
-            button->place(scale_, font(button->button()->font()));
-    for (auto& label : labels_)
-        if (label->label() != nullptr)
-            label->place(scale_, font(label->label()->font()));
-    for (auto& entry : old)
-        DeleteObject(entry.second);
-    if (resize && form_ != nullptr) {
-        const SIZE client =
-            scale_.client(form_->layout().clientWidth, form_->layout().clientHeight);
-        RECT frame{0, 0, client.cx, client.cy};
+        button->place(surface);
+    if (resize) {
+        const PixelSize client = surface.clientSize();
+        RECT frame{0, 0, client.width, client.height};
         adjustWindowRect(frame, kStyle, kExStyle, dpi);
         check(SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
     }
-    check(InvalidateRect(hwnd_, nullptr, TRUE));
+    check(InvalidateRect(hwnd_, nullptr, FALSE));
 }
 
 void FormWindow::show()
 {
     if (!shownBefore_ && form_ != nullptr &&
         form_->layout().startUpPosition == StartUpPosition::CenterScreen) {
-        // Centred on the work area of the screen the window is on.
+        // Centred, frame and all, on the work area of the screen it is on.
         MONITORINFO monitor{};
         monitor.cbSize = sizeof monitor;
         check(GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor));
         RECT window{};
         check(GetWindowRect(hwnd_, &window));
         const RECT& area = monitor.rcWork;
-        const int width = window.right - window.left, height = window.bottom - window.top;
-        check(SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - width) / 2,
-                           area.top + (area.bottom - area.top - height) / 2, 0, 0,
+        const PixelPoint at = centredOn({area.left, area.top, area.right, area.bottom},
+                                        {window.right - window.left, window.bottom - window.top});
+        check(SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
     }
     const bool first = !shownBefore_;
     shownBefore_ = true;
     // At the first show the focus goes to the first control in keyboard order.
-    if (first)
-        focus_ = buttons_.empty() ? nullptr : buttons_.front()->hwnd();
+    if (first && form_ != nullptr)
+        if (ButtonWindow* button = windowOf(form_->surface()->firstFocus()))
+            focus_ = button->hwnd();
     ShowWindow(hwnd_, SW_SHOW);
     if (first && GetActiveWindow() == hwnd_)
         restoreFocus();
@@ -282,22 +313,25 @@ void FormWindow::activate()
     restoreFocus();
 }
 
+void FormWindow::invalidate(const PixelRect& area)
+{
+    const RECT r = toRECT(area);
+    check(InvalidateRect(hwnd_, &r, FALSE));
+}
+
+void FormWindow::changed(const Control&, Property) {}
+
 void FormWindow::restoreFocus()
 {
     SetFocus(focus_ != nullptr && IsWindow(focus_) ? focus_ : hwnd_);
 }
 
-void FormWindow::moveFocus(int step)
+void FormWindow::giveFocus(CommandButton* button)
 {
-    const int n = static_cast<int>(buttons_.size());
-    if (n == 0)
+    ButtonWindow* window = windowOf(button);
+    if (window == nullptr)
         return;
-    int current = -1;
-    for (int i = 0; i < n; ++i)
-        if (buttons_[static_cast<std::size_t>(i)]->hwnd() == GetFocus())
-            current = i;
-    const int next = current < 0 ? (step > 0 ? 0 : n - 1) : ((current + step) % n + n) % n;
-    focus_ = buttons_[static_cast<std::size_t>(next)]->hwnd();
+    focus_ = window->hwnd();
     SetFocus(focus_);
     // The keyboard is in use: show where the focus is.
     SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
@@ -308,25 +342,26 @@ bool FormWindow::keyboard(const MSG& message)
     if (message.message != WM_KEYDOWN)
         return false;
     FormWindow* window = of(message.hwnd);
-    if (window == nullptr)
+    if (window == nullptr || window->form_ == nullptr)
         return false;
-    switch (message.wParam) {
-    case VK_TAB:
-        if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0)
-            return false;
-        window->moveFocus(GetKeyState(VK_SHIFT) < 0 ? -1 : +1);
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const bool ctrlOrAlt = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+    CommandButton* focused = window->focusedButton();
+    const KeyAnswer answer =
+        window->form_->surface()->key(toKey(message.wParam), shift, ctrlOrAlt, focused);
+    switch (answer.kind) {
+    case KeyAnswer::MoveFocus:
+        window->giveFocus(answer.target);
         return true;
-    case VK_RETURN:
-        // Enter presses the button that has the focus, as Space does.
-        for (const auto& button : window->buttons_)
-            if (button->hwnd() == message.hwnd) {
-                button->click();
-                return true;
-            }
-        return false;
-    default:
-        return false;
+    case KeyAnswer::Click:
+        if (ButtonWindow* button = window->windowOf(answer.target))
+            button->click();
+        return true;
+    case KeyAnswer::Native:
+    case KeyAnswer::Ignore:
+        break;
     }
+    return false;
 }
 
 LRESULT CALLBACK FormWindow::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -341,19 +376,38 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_ERASEBKGND:
-        paint(reinterpret_cast<HDC>(wParam));
-        return 1;
+        return 1; // the paint covers every pixel
     case WM_PRINTCLIENT:
         paint(reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
-        if (HDC dc = BeginPaint(hwnd_, &ps)) {
+        HDC dc = BeginPaint(hwnd_, &ps);
+        dispatch([&] {
+            if (dc == nullptr)
+                failed();
             paint(dc);
-            EndPaint(hwnd_, &ps);
-        }
+        });
+        EndPaint(hwnd_, &ps);
         return 0;
     }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        SetCapture(hwnd_);
+        form_->surface()->press(pointOf(lParam), message == WM_LBUTTONDBLCLK);
+        return 0;
+    }
+    case WM_LBUTTONUP: {
+        // The click may take the window away: nothing of it is used after.
+        HWND self = hwnd_;
+        form_->surface()->release(pointOf(lParam));
+        if (GetCapture() == self)
+            ReleaseCapture();
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        form_->surface()->cancelPress();
+        return 0;
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED && lParam != 0) {
             for (const auto& button : buttons_)
@@ -390,11 +444,14 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_DPICHANGED: {
-        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-        applyDpi(HIWORD(wParam), false);
-        check(SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                           suggested->right - suggested->left, suggested->bottom - suggested->top,
-                           SWP_NOZORDER | SWP_NOACTIVATE));
+        const RECT suggested = *reinterpret_cast<const RECT*>(lParam);
+        const int dpi = HIWORD(wParam);
+        dispatch([&] {
+            applyDpi(dpi, false);
+            check(SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top,
+                               suggested.right - suggested.left, suggested.bottom - suggested.top,
+                               SWP_NOZORDER | SWP_NOACTIVATE));
+        });
         return 0;
     }
     default:
@@ -405,17 +462,43 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 
 void FormWindow::paint(HDC dc)
 {
+    if (form_ == nullptr)
+        return;
     RECT client{};
-    GetClientRect(hwnd_, &client);
-    HBRUSH background = CreateSolidBrush(resolveColor(form_->layout().backColor));
-    FillRect(dc, &client, background);
-    DeleteObject(background);
-    for (const Line* line : lines_) {
-        HBRUSH ink = CreateSolidBrush(resolveColor(line->BorderColor()));
-        const RECT covered = scale_.line(*line);
-        FillRect(dc, &covered, ink);
-        DeleteObject(ink);
+    check(GetClientRect(hwnd_, &client));
+    const int width = client.right, height = client.bottom;
+    if (width <= 0 || height <= 0)
+        return;
+    HDC memory = CreateCompatibleDC(dc);
+    if (memory == nullptr)
+        failed();
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+    if (bitmap == nullptr) {
+        DeleteDC(memory);
+        failed();
     }
+    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+    HGDIOBJ oldFont = GetCurrentObject(memory, OBJ_FONT);
+    SetBkMode(memory, TRANSPARENT);
+    SetTextAlign(memory, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    struct Release
+    {
+        HDC memory;
+        HBITMAP bitmap;
+        HGDIOBJ oldBitmap, oldFont;
+        ~Release()
+        {
+            SelectObject(memory, oldFont);
+            SelectObject(memory, oldBitmap);
+            DeleteObject(bitmap);
+            DeleteDC(memory);
+        }
+    } release{memory, bitmap, oldBitmap, oldFont};
+    GdiPainter painter(memory);
+    // Beyond the layout's client area (a window made larger) the background goes on.
+    painter.fill({0, 0, width, height}, form_->surface()->backColor());
+    form_->surface()->paint(painter);
+    check(BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY));
 }
 
 void processEvents()

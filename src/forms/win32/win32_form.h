@@ -1,65 +1,31 @@
-// The Win32 windows that draw the forms layer's windows and controls.
+// The Win32 windows that carry the forms layer's windows: a top-level window
+// whose client area the core paints, and native push buttons on it.
 #pragma once
 
+#include "forms/backend.h"
 #include "forms/form.h"
+#include "forms/surface.h"
 #include "forms/win32/win32_system.h"
 
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace forms::win32 {
 
 class FormWindow;
 
-// A label drawn by the program: background, a one-pixel flat frame, and its
-// text from the top of its box, aligned as the label says, in its exact colour.
-class LabelWindow final : public ControlPeer
-{
-public:
-    LabelWindow(Label& label, FormWindow& form);
-    ~LabelWindow() override;
-    LabelWindow(const LabelWindow&) = delete;
-    LabelWindow& operator=(const LabelWindow&) = delete;
-
-    void changed(Property property) override;
-    // Takes the label to a density, with its font for that density.
-    void place(const Scale& scale, HFONT font);
-    void detach();
-
-    HWND hwnd() const { return hwnd_; }
-    Label* label() const { return label_; }
-
-private:
-    static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void paint(HDC dc);
-    // The box for the current text: fitted to it where the label says so.
-    RECT box() const;
-    void measureLines();
-
-    Label* label_;
-    FormWindow& form_;
-    HWND hwnd_ = nullptr;
-    HFONT font_ = nullptr; // owned by the form window
-    int pitch_ = 0;        // pixels from one line to the next
-    Scale scale_;
-    std::vector<std::wstring> lines_; // the caption, broken at each carriage return
-    bool pressed_ = false;
-};
-
-// A standard push button in the layout's font or the default GUI font.
-class ButtonWindow final : public ControlPeer
+// A standard push button in the core's face for it.
+class ButtonWindow final
 {
 public:
     ButtonWindow(CommandButton& button, FormWindow& form, int id);
-    ~ButtonWindow() override;
+    ~ButtonWindow();
     ButtonWindow(const ButtonWindow&) = delete;
     ButtonWindow& operator=(const ButtonWindow&) = delete;
 
-    void changed(Property) override {}
-    void place(const Scale& scale, HFONT font);
-    void detach();
+    // To the box and face the surface gives it at the window's density.
+    void place(const FormSurface& surface);
+    void detach() { button_ = nullptr; }
     // A click with the mouse or from the keyboard.
     void click();
 
@@ -73,8 +39,7 @@ private:
     int id_;
 };
 
-// A top-level window of the program: its client area draws the layout's
-// background and lines, and holds the labels and buttons.
+// A top-level window of the program.
 class FormWindow final : public FormPeer
 {
 public:
@@ -86,20 +51,22 @@ public:
     void show() override;
     void hide() override;
     void activate() override;
+    void invalidate(const PixelRect& area) override;
+    void changed(const Control& control, Property property) override;
 
     HWND hwnd() const { return hwnd_; }
     Form* form() const { return form_; }
-    const Scale& scale() const { return scale_; }
-    // The window of a control of this form, or null.
-    HWND controlWindow(const Control& control) const;
-    // The buttons in keyboard order (by tab index).
-    const std::vector<std::unique_ptr<ButtonWindow>>& buttons() const { return buttons_; }
+    FormSurface* surface() const { return form_ != nullptr ? form_->surface() : nullptr; }
+    // The window of a button of this form, or null.
+    HWND buttonWindow(const Control& control) const;
+    // The button that has the keyboard focus, or null.
+    CommandButton* focusedButton() const;
 
-    // The program's window that holds `hwnd` (itself or one of its controls), or null.
+    // The program's window that holds `hwnd` (itself or one of its buttons), or null.
     static FormWindow* of(HWND hwnd);
     static const std::vector<FormWindow*>& all();
 
-    // Tab, Shift+Tab and Enter for the program's windows; true when the key was used.
+    // Keys for the program's windows, as the surface answers them; true when used.
     static bool keyboard(const MSG& message);
 
     static constexpr DWORD kStyle =
@@ -110,20 +77,16 @@ private:
     static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void paint(HDC dc);
-    // Fonts, controls and (unless `resize` is false) the window, for a density.
+    // The surface, the buttons and (unless `resize` is false) the window, for a density.
     void applyDpi(int dpi, bool resize);
-    HFONT font(const FontSpec& wanted);
-    void moveFocus(int step);
+    ButtonWindow* windowOf(const CommandButton* button) const;
+    void giveFocus(CommandButton* button);
     void restoreFocus();
     void detach();
 
     Form* form_;
     HWND hwnd_ = nullptr;
-    Scale scale_;
-    std::vector<const Line*> lines_;
-    std::vector<std::unique_ptr<LabelWindow>> labels_;
     std::vector<std::unique_ptr<ButtonWindow>> buttons_;
-    std::vector<std::pair<FontSpec, HFONT>> fonts_;
     HWND focus_ = nullptr; // the control to give the focus back to on activation
     bool shownBefore_ = false;
 };

@@ -74,11 +74,4 @@ void adjustWindowRect(RECT& rect, DWORD style, DWORD exStyle, int dpi)
         check(AdjustWindowRectEx(&rect, style, FALSE, exStyle));
 }
 
-COLORREF resolveColor(Color color)
-{
-    if (isSystemColor(color))
-        return GetSysColor(static_cast<int>(color & 0xFFu));
-    return static_cast<COLORREF>(color & 0x00FFFFFFu);
-}
-
 } // namespace forms::win32

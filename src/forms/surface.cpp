@@ -1,0 +1,283 @@
+#include "forms/surface.h"
+
+#include "forms/application.h"
+#include "forms/faces.h"
+#include "forms/form.h"
+#include "forms/text_lines.h"
+
+#include <algorithm>
+
+namespace forms {
+
+void Painter::frame(const PixelRect& box, int thickness, Color color)
+{
+    const int t = thickness;
+    fill({box.left, box.top, box.right, box.top + t}, color);
+    fill({box.left, box.bottom - t, box.right, box.bottom}, color);
+    fill({box.left, box.top + t, box.left + t, box.bottom - t}, color);
+    fill({box.right - t, box.top + t, box.right, box.bottom - t}, color);
+}
+
+FormSurface::FormSurface(Form& form) : form_(form)
+{
+    entries_.reserve(form.controls().size());
+    for (const auto& control : form.controls()) {
+        entries_.push_back({control.get(), {}, {}});
+        if (control->kind() == ControlKind::Label)
+            control->attach(this);
+        if (control->kind() == ControlKind::CommandButton)
+            focusOrder_.push_back(static_cast<CommandButton*>(control.get()));
+    }
+    std::stable_sort(focusOrder_.begin(), focusOrder_.end(),
+                     [](const auto* a, const auto* b) { return a->tabIndex() < b->tabIndex(); });
+}
+
+FormSurface::~FormSurface()
+{
+    for (Entry& entry : entries_)
+        if (entry.control->peer() == this)
+            entry.control->attach(nullptr);
+}
+
+void FormSurface::setDpi(int dpi)
+{
+    scale_.dpi = dpi > 0 ? dpi : 96;
+    for (Entry& entry : entries_)
+        measure(entry);
+    measured_ = true;
+}
+
+void FormSurface::measure(Entry& entry)
+{
+    const Control& control = *entry.control;
+    switch (control.kind()) {
+    case ControlKind::Line:
+        entry.box = scale_.line(static_cast<const Line&>(control).ends());
+        return;
+    case ControlKind::CommandButton:
+        entry.font = resolveFont(control.style().font, scale_);
+        entry.box = scale_.box(control.rect());
+        return;
+    case ControlKind::Label:
+        break;
+    }
+    entry.font = resolveFont(control.style().font, scale_);
+    const FontMetrics metrics = desktop().metrics(entry.font);
+    entry.ascent = metrics.ascent;
+    entry.lineHeight = metrics.height;
+    // Lines of a layout's face stand one em apart, as in the face the layout
+    // was made with; a stand-in with a taller line would otherwise push the
+    // last lines out of their box.
+    entry.pitch = control.style().font.isDefault() ? metrics.spacing
+                                                   : std::min(metrics.spacing, entry.font.pixels);
+    entry.pitch = std::max(entry.pitch, 1);
+    entry.box = fit(entry);
+}
+
+// A label that fits itself to its text keeps the edge its alignment names
+// (the centre, for a centred one) where the layout put it, and grows down
+// from its top.
+PixelRect FormSurface::fit(const Entry& entry) const
+{
+    const auto& label = static_cast<const Label&>(*entry.control);
+    const PixelRect layout = scale_.box(label.rect());
+    if (!label.autoSize())
+        return layout;
+    const auto lines = captionLines(label.Caption());
+    int width = 0;
+    for (std::u16string_view line : lines)
+        width = std::max(width, desktop().width(entry.font, line));
+    int height = entry.pitch * static_cast<int>(lines.size() - 1) + entry.lineHeight;
+    if (label.border() == BorderStyle::FixedSingle) {
+        width += 2 * scale_.thickness();
+        height += 2 * scale_.thickness();
+    }
+    int left = layout.left;
+    if (label.Alignment() == AlignRight)
+        left = layout.right - width;
+    else if (label.Alignment() == AlignCenter)
+        left = layout.left + (layout.width() - width) / 2;
+    return {left, layout.top, left + width, layout.top + height};
+}
+
+PixelSize FormSurface::clientSize() const
+{
+    return scale_.client(form_.layout().clientWidth, form_.layout().clientHeight);
+}
+
+FormSurface::Entry* FormSurface::entryOf(const Control& control)
+{
+    for (Entry& entry : entries_)
+        if (entry.control == &control)
+            return &entry;
+    return nullptr;
+}
+
+const FormSurface::Entry* FormSurface::entryOf(const Control& control) const
+{
+    return const_cast<FormSurface*>(this)->entryOf(control);
+}
+
+PixelRect FormSurface::box(const Control& control) const
+{
+    const Entry* entry = entryOf(control);
+    return entry != nullptr ? entry->box : PixelRect{};
+}
+
+FontFace FormSurface::font(const Control& control) const
+{
+    const Entry* entry = entryOf(control);
+    return entry != nullptr ? entry->font : FontFace{};
+}
+
+int FormSurface::linePitch(const Label& label) const
+{
+    const Entry* entry = entryOf(label);
+    return entry != nullptr ? entry->pitch : 0;
+}
+
+Color FormSurface::resolve(Color color) const
+{
+    if (isSystemColor(color))
+        return desktop().systemColor(static_cast<int>(color & 0xFFu)) & 0x00FFFFFFu;
+    return color & 0x00FFFFFFu;
+}
+
+Color FormSurface::backColor() const
+{
+    return resolve(form_.layout().backColor);
+}
+
+void FormSurface::paint(Painter& painter) const
+{
+    const PixelSize client = clientSize();
+    painter.fill({0, 0, client.width, client.height}, backColor());
+    for (const Entry& entry : entries_)
+        if (entry.control->kind() == ControlKind::Line)
+            painter.fill(entry.box, resolve(entry.control->style().foreColor));
+    for (const Entry& entry : entries_)
+        if (entry.control->kind() == ControlKind::Label)
+            paintLabel(painter, entry);
+}
+
+// Background, a flat frame, then the caption line by line from the top of the
+// box, each line aligned on its own; nothing wraps, and what does not fit
+// inside the frame is cut off there.
+void FormSurface::paintLabel(Painter& painter, const Entry& entry) const
+{
+    const auto& label = static_cast<const Label&>(*entry.control);
+    if (label.style().opaque)
+        painter.fill(entry.box, resolve(label.BackColor()));
+    PixelRect inner = entry.box;
+    if (label.border() == BorderStyle::FixedSingle) {
+        painter.frame(entry.box, scale_.thickness(), resolve(kSysWindowText));
+        inner = entry.box.shrunk(scale_.thickness());
+    }
+    const Color ink = resolve(label.ForeColor());
+    int top = inner.top;
+    for (std::u16string_view line : captionLines(label.Caption())) {
+        if (top >= inner.bottom)
+            break;
+        if (!line.empty()) {
+            int x = inner.left;
+            if (label.Alignment() != AlignLeft) {
+                const int width = desktop().width(entry.font, line);
+                x = label.Alignment() == AlignRight ? inner.right - width
+                                                    : inner.left + (inner.width() - width) / 2;
+            }
+            painter.text(x, top, line, entry.font, ink, inner);
+        }
+        top += entry.pitch;
+    }
+}
+
+Label* FormSurface::labelAt(PixelPoint point) const
+{
+    for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
+        if (it->control->kind() == ControlKind::Label && it->box.contains(point.x, point.y))
+            return static_cast<Label*>(it->control);
+    return nullptr;
+}
+
+void FormSurface::press(PixelPoint point, bool second)
+{
+    Label* label = labelAt(point);
+    if (second) {
+        // The original platform: Click on the first release, DblClick on the
+        // second press, and no Click for the second press.
+        pressed_ = nullptr;
+        if (label != nullptr)
+            dispatch([label] { label->raiseDblClick(); });
+        return;
+    }
+    pressed_ = label;
+}
+
+void FormSurface::release(PixelPoint point)
+{
+    Label* label = pressed_;
+    pressed_ = nullptr;
+    if (label != nullptr && labelAt(point) == label)
+        dispatch([label] { label->raiseClick(); });
+}
+
+CommandButton* FormSurface::firstFocus() const
+{
+    return focusOrder_.empty() ? nullptr : focusOrder_.front();
+}
+
+CommandButton* FormSurface::step(const CommandButton* from, int by) const
+{
+    const int n = static_cast<int>(focusOrder_.size());
+    if (n == 0)
+        return nullptr;
+    const auto it = std::find(focusOrder_.begin(), focusOrder_.end(), from);
+    if (it == focusOrder_.end())
+        return by > 0 ? focusOrder_.front() : focusOrder_.back();
+    const int at = static_cast<int>(it - focusOrder_.begin());
+    return focusOrder_[static_cast<std::size_t>(((at + by) % n + n) % n)];
+}
+
+KeyAnswer FormSurface::key(Key key, bool shift, bool ctrlOrAlt, const CommandButton* focused) const
+{
+    if (ctrlOrAlt || focusOrder_.empty())
+        return {};
+    switch (key) {
+    case Key::Tab:
+        return {KeyAnswer::MoveFocus, step(focused, shift ? -1 : +1)};
+    case Key::Right:
+    case Key::Down:
+        return {KeyAnswer::MoveFocus, step(focused, +1)};
+    case Key::Left:
+    case Key::Up:
+        return {KeyAnswer::MoveFocus, step(focused, -1)};
+    case Key::Return:
+        if (focused == nullptr)
+            return {};
+        return {KeyAnswer::Click, const_cast<CommandButton*>(focused)};
+    case Key::Space:
+        return focused != nullptr ? KeyAnswer{KeyAnswer::Native, nullptr} : KeyAnswer{};
+    case Key::Other:
+        break;
+    }
+    return {};
+}
+
+void FormSurface::changed(Control& control, Property property)
+{
+    Entry* entry = entryOf(control);
+    if (entry == nullptr || !measured_)
+        return;
+    PixelRect dirty = entry->box;
+    if (property == Property::Caption ||
+        (property == Property::Alignment && static_cast<Label&>(control).autoSize())) {
+        entry->box = fit(*entry);
+        dirty = dirty.united(entry->box);
+    }
+    if (peer_ != nullptr) {
+        peer_->invalidate(dirty);
+        peer_->changed(control, property);
+    }
+}
+
+} // namespace forms

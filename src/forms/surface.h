@@ -1,0 +1,125 @@
+// A loaded window's client area as the core sees it: where every control
+// stands at the window's density, how its labels and lines are painted, and
+// what a pointer or a key does there. Both backends draw and steer their
+// windows through it, so that they agree by construction.
+#pragma once
+
+#include "forms/backend.h"
+
+#include <vector>
+
+namespace forms {
+
+class Form;
+
+// A key as the surface understands it; the backend maps its own codes.
+enum class Key : std::uint8_t
+{
+    Tab,
+    Left,
+    Right,
+    Up,
+    Down,
+    Return, // Return and the keypad's Enter
+    Space,
+    Other
+};
+
+struct KeyAnswer
+{
+    enum Kind : std::uint8_t
+    {
+        Ignore,    // not the window's: the toolkit's default
+        Native,    // the focused button handles it itself (Space: press, then click)
+        MoveFocus, // give the focus to `target`
+        Click,     // click `target`
+    };
+    Kind kind = Ignore;
+    CommandButton* target = nullptr;
+};
+
+class FormSurface final : public ControlPeer
+{
+public:
+    explicit FormSurface(Form& form);
+    ~FormSurface() override;
+    FormSurface(const FormSurface&) = delete;
+    FormSurface& operator=(const FormSurface&) = delete;
+
+    Form& form() const { return form_; }
+
+    // Where invalidations and changes go; null while no window is attached.
+    void setPeer(FormPeer* peer) { peer_ = peer; }
+
+    // Takes every box and font to a density (dots per inch). The window's
+    // peer does so when it is made; until then nothing is measured.
+    void setDpi(int dpi);
+    bool measured() const { return measured_; }
+    const Scale& scale() const { return scale_; }
+    PixelSize clientSize() const;
+
+    // A control's box in device pixels: a label's as fitted to its text, a
+    // button's as the layout has it, a line's the pixels it covers.
+    PixelRect box(const Control& control) const;
+    // The face a label or a button is drawn in, at this density.
+    FontFace font(const Control& control) const;
+    // From one line's top to the next, in a label.
+    int linePitch(const Label& label) const;
+    // A layout colour as drawn: system colours resolved.
+    Color resolve(Color color) const;
+    Color backColor() const;
+
+    // The window's background, its lines, then its labels in declaration
+    // order, each later one above the earlier ones. Buttons are native
+    // windows, above all of it.
+    void paint(Painter& painter) const;
+
+    // The topmost label at a point, or null.
+    Label* labelAt(PixelPoint point) const;
+    // The left button went down; `second` when it is the second press of a
+    // double-click. A press and a release on the same label click it; the
+    // second press of a double-click raises DblClick and no second Click.
+    void press(PixelPoint point, bool second);
+    void release(PixelPoint point);
+    // The press ended elsewhere (capture lost, window hidden).
+    void cancelPress() { pressed_ = nullptr; }
+
+    // The buttons in keyboard order: by tab index.
+    const std::vector<CommandButton*>& focusOrder() const { return focusOrder_; }
+    // Where the focus starts when the window is first shown, or null.
+    CommandButton* firstFocus() const;
+    // What a key does with the focus on `focused` (null when no button has
+    // it). Tab and Right/Down go to the next button, Shift+Tab and Left/Up to
+    // the previous one, round the ends; Return clicks; Space is the button's.
+    KeyAnswer key(Key key, bool shift, bool ctrlOrAlt, const CommandButton* focused) const;
+
+    void changed(Control& control, Property property) override;
+
+private:
+    struct Entry
+    {
+        Control* control;
+        PixelRect box;
+        FontFace font;
+        int pitch = 0;      // labels: from one line's top to the next
+        int lineHeight = 0; // labels: what one line needs to be whole
+        int ascent = 0;
+    };
+
+    Entry* entryOf(const Control& control);
+    const Entry* entryOf(const Control& control) const;
+    void measure(Entry& entry);
+    PixelRect fit(const Entry& entry) const;
+    void paintLabel(Painter& painter, const Entry& entry) const;
+    CommandButton* step(const CommandButton* from, int by) const;
+
+    Form& form_;
+    FormPeer* peer_ = nullptr;
+    Scale scale_;
+    std::vector<Entry> entries_; // every control, in declaration order
+    std::vector<CommandButton*> focusOrder_;
+    Label* pressed_ = nullptr;
+    bool measured_ = false;
+};
+
+} // namespace forms
