@@ -4,6 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . tools/deps.sh
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
+# The code as clang-format writes it, or nothing is built.
+tools/check_format.sh
 cmake --preset dev >/dev/null
 cmake --build --preset dev
 ctest --preset dev

@@ -4,6 +4,7 @@
 // function stays as it is. Include in one file of a probe.
 #pragma once
 
+#include "forms/backend.h"
 #include "forms/form.h"
 
 #include <memory>

@@ -4,7 +4,7 @@
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-ipafont-gothic
                 fonts-ipafont-mincho python3)
 # Packages the tests need besides.
-TEST_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick python3-xlib python3-pil
+TEST_PACKAGES=(clang-format xvfb xauth x11-utils xdotool imagemagick python3-xlib python3-pil
                desktop-file-utils appstream lintian dpkg-dev file
                python3-pyatspi at-spi2-core dbus dbus-daemon)
 # Packages the benchmarks (bench/run.sh) need besides the build's.

@@ -12,6 +12,8 @@ const forms::Identity& programIdentity()
         .title = kTitle,
         .version = kVersionText,
         .organisation = kOrganisation,
+        .author = kAuthor,
+        .homePage = kHomePage,
         .desktopId = kAppId,
         .iconXpm = marelo_icon_xpm,
     };

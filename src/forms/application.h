@@ -15,6 +15,8 @@ struct Identity
     std::u16string_view title;   // caption of the fatal error report
     std::u16string_view version; // "2.00"
     std::u16string_view organisation;
+    std::u16string_view author;
+    std::u16string_view homePage;
     std::u16string_view desktopId;        // desktop entry / application id
     const char* const* iconXpm = nullptr; // the icon of every window
 };

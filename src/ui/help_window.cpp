@@ -1,6 +1,6 @@
 #include "ui/help_window.h"
 
-#include "app/identity.h"
+#include "forms/application.h"
 #include "forms/number_text.h"
 #include "ui/layouts.h"
 
@@ -11,9 +11,10 @@ HelpWindow::HelpWindow() : forms::Form(kHelpLayout) {}
 std::array<std::u16string, 9> HelpWindow::usageLines()
 {
     using namespace std::string_literals;
+    const forms::Identity& program = forms::identity();
     return {
-        u"Thank you for download this free ware made by "s + std::u16string(marelo::kAuthor) +
-            u"..." + std::u16string(marelo::kVersionText),
+        u"Thank you for download this free ware made by "s + std::u16string(program.author) +
+            u"..." + std::u16string(program.version),
         u"   Down と Up のボタンを押すだけです",
         u"   ボタンの上の数字はシフト数です",
         u"   Original 列上をクリックすると、マークできます",
@@ -21,7 +22,7 @@ std::array<std::u16string, 9> HelpWindow::usageLines()
         u"Converted_1 > _2 > _3 と従属関係になります",
         u"アンサンブルでそれぞれ異なるキーを使用する時などに役立つでしょう",
         u"",
-        u"My HomePageURL\u3000"s + std::u16string(marelo::kHomePage),
+        u"My HomePageURL\u3000"s + std::u16string(program.homePage),
     };
 }
 
