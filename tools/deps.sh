@@ -1,7 +1,7 @@
 # Sourced by run.sh, test.sh and bench/run.sh: installs the Debian packages they need, once.
 
 # Packages to build and start the program.
-BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-ipafont-gothic
+BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libfontconfig-dev fonts-ipafont-gothic
                 fonts-ipafont-mincho python3)
 # Packages the tests need besides.
 TEST_PACKAGES=(clang-format xvfb xauth x11-utils xdotool imagemagick python3-xlib python3-pil

@@ -67,6 +67,9 @@ public:
     virtual FontMetrics metrics(const FontFace& face) = 0;
     // The platform's default user-interface font at a density.
     virtual FontFace defaultFont(int dpi) = 0;
+    // What a native push button keeps between its edge and its caption, each
+    // side, at a density.
+    virtual int buttonPadding(int dpi) = 0;
     // A system colour (index 0..24) as the platform's scheme gives it, 0x00BBGGRR.
     virtual Color systemColor(int index) = 0;
 };

@@ -1,5 +1,6 @@
 #include "forms/faces.h"
 
+#include <algorithm>
 #include <map>
 
 namespace forms {
@@ -53,25 +54,67 @@ bool suits(Desktop& desktop, const FaceRule& rule, std::u16string_view family)
     return true;
 }
 
-std::u16string pickFamily(Desktop& desktop, std::u16string_view face)
+namespace {
+
+// The widest of a rule's fit texts in a family at the rule's size.
+int widestFit(Desktop& desktop, const FaceRule& rule, const std::u16string& family, int pixels)
+{
+    const FontFace face{family, pixels, rule.fitWeight, kCharsetShiftJis};
+    int widest = 0;
+    for (std::u16string_view text : rule.fit)
+        widest = std::max(widest, desktop.width(face, text));
+    return widest;
+}
+
+// No face suits: the Japanese family with every glyph whose fit texts need the
+// least shrinking, proportional ones first, at the size where they fit.
+FacePick bestShrunk(Desktop& desktop, const FaceRule& rule)
+{
+    FacePick best{std::u16string(rule.face), 0.0};
+    bool bestProportional = false;
+    for (const std::u16string& family : desktop.japaneseFamilies()) {
+        const FontFace face{family, rule.fitPixels, rule.fitWeight, kCharsetShiftJis};
+        if (!desktop.hasGlyphs(face, rule.sample))
+            continue;
+        const bool proportional = desktop.width(face, u"Ｉ") < desktop.width(face, u"Ｗ");
+        int pixels = rule.fitPixels;
+        while (pixels > kLegibleFloorPixels && widestFit(desktop, rule, family, pixels) > rule.fitWidth)
+            --pixels;
+        const double shrink = static_cast<double>(pixels) / rule.fitPixels;
+        if ((proportional && !bestProportional) ||
+            (proportional == bestProportional && shrink > best.shrink)) {
+            best = {family, shrink};
+            bestProportional = proportional;
+        }
+    }
+    if (best.shrink == 0.0)
+        return {std::u16string(rule.face), 1.0};
+    return best;
+}
+
+} // namespace
+
+FacePick pickFamily(Desktop& desktop, std::u16string_view face)
 {
     const FaceRule* rule = faceRule(face);
     if (rule == nullptr)
-        return std::u16string(face);
+        return {std::u16string(face)};
     if (suits(desktop, *rule, face))
-        return std::u16string(face);
+        return {std::u16string(face)};
     for (std::u16string_view standIn : rule->standIns)
         if (suits(desktop, *rule, standIn))
-            return std::u16string(standIn);
+            return {std::u16string(standIn)};
     for (const std::u16string& family : desktop.japaneseFamilies())
         if (suits(desktop, *rule, family))
-            return family;
-    return std::u16string(face);
+            return {family};
+    if (rule->fit.empty())
+        return {std::u16string(face)};
+    return bestShrunk(desktop, *rule);
 }
 
-const std::u16string& resolveFamily(std::u16string_view face)
+const FacePick& resolveFace(std::u16string_view face)
 {
-    static std::map<std::u16string, std::u16string, std::less<>> cache;
+    static std::map<std::u16string, FacePick, std::less<>> cache;
     auto it = cache.find(face);
     if (it == cache.end())
         it = cache.emplace(std::u16string(face), pickFamily(desktop(), face)).first;
@@ -82,8 +125,17 @@ FontFace resolveFont(const FontSpec& spec, const Scale& scale)
 {
     if (spec.isDefault())
         return desktop().defaultFont(scale.dpi);
-    return {resolveFamily(spec.face), scale.fontPixels(spec.points), spec.weight >= 700 ? 700 : 400,
+    const FacePick& pick = resolveFace(spec.face);
+    const int pixels96 = static_cast<int>(forms::fontPixels(spec.points) * pick.shrink);
+    return {pick.family, std::max(1, scale.px(pixels96)), spec.weight >= 700 ? 700 : 400,
             spec.charset};
+}
+
+FontFace fitted(Desktop& desktop, FontFace face, std::u16string_view text, int width, int floor)
+{
+    while (face.pixels > floor && desktop.width(face, text) > width)
+        --face.pixels;
+    return face;
 }
 
 } // namespace forms

@@ -18,6 +18,14 @@ enum class StartUpPosition : std::uint8_t
     CenterScreen,
 };
 
+// Where a window's system colours come from.
+enum class SystemColors : std::uint8_t
+{
+    Desktop,  // the desktop's scheme, as native controls follow it
+    Standard, // the standard scheme, whatever the desktop's: a sheet that
+              // keeps the colours it was drawn with
+};
+
 struct FormLayout
 {
     std::string_view name;
@@ -27,6 +35,7 @@ struct FormLayout
     Color backColor;
     StartUpPosition startUpPosition;
     std::span<const ControlRow> controls;
+    SystemColors systemColors = SystemColors::Desktop;
 };
 
 class FormPeer;

@@ -1,6 +1,7 @@
 #include "forms/surface.h"
 
 #include "forms/application.h"
+#include "forms/colours.h"
 #include "forms/faces.h"
 #include "forms/form.h"
 #include "forms/text_lines.h"
@@ -18,11 +19,19 @@ void Painter::frame(const PixelRect& box, int thickness, Color color)
     fill({box.right - t, box.top + t, box.right, box.bottom - t}, color);
 }
 
+FontFace buttonFont(const CommandButton& button, const Scale& scale)
+{
+    const FontFace face = resolveFont(button.style().font, scale);
+    const int room = scale.box(button.rect()).width() -
+                     2 * (desktop().buttonPadding(scale.dpi) + scale.px(2));
+    return fitted(desktop(), face, button.Caption(), room, scale.px(kLegibleFloorPixels));
+}
+
 FormSurface::FormSurface(Form& form) : form_(form)
 {
     entries_.reserve(form.controls().size());
     for (const auto& control : form.controls()) {
-        entries_.push_back({control.get(), {}, {}});
+        entries_.push_back(Entry{control.get(), {}, {}, {}});
         if (control->kind() == ControlKind::Label)
             control->attach(this);
         if (control->kind() == ControlKind::CommandButton)
@@ -55,23 +64,39 @@ void FormSurface::measure(Entry& entry)
         entry.box = scale_.line(static_cast<const Line&>(control).ends());
         return;
     case ControlKind::CommandButton:
-        entry.font = resolveFont(control.style().font, scale_);
+        entry.font = buttonFont(static_cast<const CommandButton&>(control), scale_);
         entry.box = scale_.box(control.rect());
         return;
     case ControlKind::Label:
         break;
     }
-    entry.font = resolveFont(control.style().font, scale_);
+    entry.layoutFont = resolveFont(control.style().font, scale_);
+    fitFont(entry);
+    entry.box = fit(entry);
+}
+
+// A label that keeps its box shows every line whole: where a line is wider
+// than the box, the face is made smaller, down to a legible floor.
+void FormSurface::fitFont(Entry& entry)
+{
+    const auto& label = static_cast<const Label&>(*entry.control);
+    entry.font = entry.layoutFont;
+    if (!label.autoSize()) {
+        int room = scale_.box(label.rect()).width();
+        if (label.border() == BorderStyle::FixedSingle)
+            room -= 2 * scale_.thickness();
+        for (std::u16string_view line : captionLines(label.Caption()))
+            entry.font = fitted(desktop(), entry.font, line, room, scale_.px(kLegibleFloorPixels));
+    }
     const FontMetrics metrics = desktop().metrics(entry.font);
     entry.ascent = metrics.ascent;
     entry.lineHeight = metrics.height;
     // Lines of a layout's face stand one em apart, as in the face the layout
     // was made with; a stand-in with a taller line would otherwise push the
     // last lines out of their box.
-    entry.pitch = control.style().font.isDefault() ? metrics.spacing
+    entry.pitch = label.style().font.isDefault() ? metrics.spacing
                                                    : std::min(metrics.spacing, entry.font.pixels);
     entry.pitch = std::max(entry.pitch, 1);
-    entry.box = fit(entry);
 }
 
 // A label that fits itself to its text keeps the edge its alignment names
@@ -138,9 +163,12 @@ int FormSurface::linePitch(const Label& label) const
 
 Color FormSurface::resolve(Color color) const
 {
-    if (isSystemColor(color))
-        return desktop().systemColor(static_cast<int>(color & 0xFFu)) & 0x00FFFFFFu;
-    return color & 0x00FFFFFFu;
+    if (!isSystemColor(color))
+        return color & 0x00FFFFFFu;
+    const int index = static_cast<int>(color & 0xFFu);
+    if (form_.layout().systemColors == SystemColors::Standard)
+        return standardSystemColor(index);
+    return desktop().systemColor(index) & 0x00FFFFFFu;
 }
 
 Color FormSurface::backColor() const
@@ -166,14 +194,23 @@ void FormSurface::paint(Painter& painter) const
 void FormSurface::paintLabel(Painter& painter, const Entry& entry) const
 {
     const auto& label = static_cast<const Label&>(*entry.control);
+    Color back = resolve(label.style().opaque ? label.BackColor() : form_.layout().backColor);
+    Color ink = resolve(label.ForeColor());
+    // A desktop's scheme may pair colours no one can read: the standard pair
+    // stands in for them.
+    if (contrastRatio(ink, back) < kLegibleContrast && isSystemColor(label.ForeColor())) {
+        ink = standardSystemColor(static_cast<int>(label.ForeColor() & 0xFFu));
+        back = label.style().opaque && isSystemColor(label.BackColor())
+                   ? standardSystemColor(static_cast<int>(label.BackColor() & 0xFFu))
+                   : back;
+    }
     if (label.style().opaque)
-        painter.fill(entry.box, resolve(label.BackColor()));
+        painter.fill(entry.box, back);
     PixelRect inner = entry.box;
     if (label.border() == BorderStyle::FixedSingle) {
         painter.frame(entry.box, scale_.thickness(), resolve(kSysWindowText));
         inner = entry.box.shrunk(scale_.thickness());
     }
-    const Color ink = resolve(label.ForeColor());
     int top = inner.top;
     for (std::u16string_view line : captionLines(label.Caption())) {
         if (top >= inner.bottom)
@@ -269,6 +306,12 @@ void FormSurface::changed(Control& control, Property property)
     if (entry == nullptr || !measured_)
         return;
     PixelRect dirty = entry->box;
+    if (property == Property::Caption && !static_cast<Label&>(control).autoSize()) {
+        const FontFace before = entry->font;
+        fitFont(*entry);
+        if (!(entry->font == before))
+            dirty = dirty.united(entry->box);
+    }
     if (property == Property::Caption ||
         (property == Property::Alignment && static_cast<Label&>(control).autoSize())) {
         entry->box = fit(*entry);

@@ -38,6 +38,10 @@ struct KeyAnswer
     CommandButton* target = nullptr;
 };
 
+// A button's face: the layout's, made smaller where the caption would not fit
+// inside the native button with two pixels to spare either side.
+FontFace buttonFont(const CommandButton& button, const Scale& scale);
+
 class FormSurface final : public ControlPeer
 {
 public:
@@ -101,6 +105,7 @@ private:
         Control* control;
         PixelRect box;
         FontFace font;
+        FontFace layoutFont; // labels: before it is made to fit the box
         int pitch = 0;      // labels: from one line's top to the next
         int lineHeight = 0; // labels: what one line needs to be whole
         int ascent = 0;
@@ -109,6 +114,7 @@ private:
     Entry* entryOf(const Control& control);
     const Entry* entryOf(const Control& control) const;
     void measure(Entry& entry);
+    void fitFont(Entry& entry);
     PixelRect fit(const Entry& entry) const;
     void paintLabel(Painter& painter, const Entry& entry) const;
     CommandButton* step(const CommandButton* from, int by) const;

@@ -30,6 +30,7 @@ const FormLayout kHelpLayout{
     .backColor = kSysButtonFace,
     .startUpPosition = StartUpPosition::WindowsDefault,
     .controls = kHelpControls,
+    .systemColors = SystemColors::Desktop,
 };
 
 } // namespace ui

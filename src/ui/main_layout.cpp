@@ -135,6 +135,9 @@ const FormLayout kMainLayout{
     .backColor = kWhite,
     .startUpPosition = StartUpPosition::CenterScreen,
     .controls = kMainControls,
+    // The chart is a sheet: black names, red marks, frames and lines on white,
+    // whatever the desktop's colours.
+    .systemColors = SystemColors::Standard,
 };
 
 } // namespace ui

@@ -2,11 +2,15 @@
 
 #include "forms/qt/qt_text.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QGuiApplication>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QPalette>
 #include <QRawFont>
+
+#include <fontconfig/fontconfig.h>
 
 #include <cmath>
 
@@ -48,15 +52,35 @@ std::vector<std::u16string> QtDesktop::japaneseFamilies()
     return families;
 }
 
-// writingSystems() looks the name up in the font database; hasFamily() also
-// lists every family and asks the system for aliases of the name. Asked in this
-// order, a name that is not installed (as the Windows faces mostly are not)
-// costs only the look-up.
+// Qt knows a family by its name in the user's language only ("IPA明朝" under a
+// Japanese locale, "IPAMincho" elsewhere); fontconfig knows every name a face
+// has, so that the stand-ins are found by the same names under every locale.
 bool QtDesktop::isJapanese(std::u16string_view family)
 {
-    const QString name = toQString(family);
-    return QFontDatabase::writingSystems(name).contains(QFontDatabase::Japanese) &&
-           QFontDatabase::hasFamily(name);
+    if (family.empty())
+        return false;
+    const QByteArray name = toQString(family).toUtf8();
+    FcPattern* pattern = FcPatternCreate();
+    FcLangSet* japanese = FcLangSetCreate();
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    bool found = false;
+    if (pattern != nullptr && japanese != nullptr && objects != nullptr &&
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.constData())) &&
+        FcLangSetAdd(japanese, reinterpret_cast<const FcChar8*>("ja")) &&
+        FcPatternAddLangSet(pattern, FC_LANG, japanese)) {
+        // Listing, unlike matching, takes no substitutes: only faces of that name.
+        FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+        found = fonts != nullptr && fonts->nfont > 0;
+        if (fonts != nullptr)
+            FcFontSetDestroy(fonts);
+    }
+    if (objects != nullptr)
+        FcObjectSetDestroy(objects);
+    if (japanese != nullptr)
+        FcLangSetDestroy(japanese);
+    if (pattern != nullptr)
+        FcPatternDestroy(pattern);
+    return found;
 }
 
 bool QtDesktop::hasGlyphs(const FontFace& face, std::u16string_view text)
@@ -84,16 +108,27 @@ FontMetrics QtDesktop::metrics(const FontFace& face)
 
 FontFace QtDesktop::defaultFont(int dpi)
 {
-    const QFont font = QGuiApplication::font();
+    // The desktop may give buttons a font of their own.
+    const QFont font = QApplication::font("QPushButton");
     const int pixels = font.pixelSize() > 0
                            ? static_cast<int>(std::lround(font.pixelSize() * dpi / 96.0))
                            : static_cast<int>(std::lround(font.pointSizeF() * dpi / 72.0));
     return {fromQString(font.family()), pixels, font.weight() >= QFont::DemiBold ? 700 : 400};
 }
 
+int QtDesktop::buttonPadding(int dpi)
+{
+    // The style draws a button's caption inside its contents rectangle.
+    QStyleOptionButton option;
+    option.rect = QRect(0, 0, 100, 30);
+    const QRect contents =
+        QApplication::style()->subElementRect(QStyle::SE_PushButtonContents, &option, nullptr);
+    return static_cast<int>(std::lround(std::max(contents.left(), 0) * dpi / 96.0));
+}
+
 Color QtDesktop::systemColor(int index)
 {
-    const QPalette palette = QGuiApplication::palette();
+    const QPalette palette = QApplication::palette();
     QPalette::ColorRole role = QPalette::Window;
     QPalette::ColorGroup group = QPalette::Active;
     switch (index) {

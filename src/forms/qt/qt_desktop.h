@@ -20,6 +20,7 @@ public:
     int width(const FontFace& face, std::u16string_view text) override;
     FontMetrics metrics(const FontFace& face) override;
     FontFace defaultFont(int dpi) override;
+    int buttonPadding(int dpi) override;
     Color systemColor(int index) override;
 
     // A face as a QFont, its size in the units it is drawn in; made once.

@@ -80,8 +80,7 @@ PushButton::PushButton(CommandButton& button, FormWidget& window)
     setObjectName(QString::fromStdString(button.displayName()));
     // Qt scales the widget itself: it is placed and sized in 96-dpi pixels.
     const Scale layoutScale;
-    if (!button.font().isDefault())
-        setFont(qtDesktop().font(resolveFont(button.font(), layoutScale)));
+    setFont(qtDesktop().font(buttonFont(button, layoutScale)));
     setFocusPolicy(Qt::StrongFocus);
     setAutoDefault(false);
     const PixelRect box = layoutScale.box(button.rect());

@@ -144,6 +144,12 @@ FontFace GdiDesktop::defaultFont(int dpi)
             lf.lfCharSet};
 }
 
+int GdiDesktop::buttonPadding(int dpi)
+{
+    // A push button's sunken edge, then its focus rectangle.
+    return MulDiv(GetSystemMetrics(SM_CXEDGE) + 1, dpi, systemDpi());
+}
+
 Color GdiDesktop::systemColor(int index)
 {
     return static_cast<Color>(GetSysColor(index)) & 0x00FFFFFFu;

@@ -21,6 +21,7 @@ public:
     int width(const FontFace& face, std::u16string_view text) override;
     FontMetrics metrics(const FontFace& face) override;
     FontFace defaultFont(int dpi) override;
+    int buttonPadding(int dpi) override;
     Color systemColor(int index) override;
 
     // The face as a GDI font, made once and kept for the run.
