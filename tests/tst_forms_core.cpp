@@ -1,0 +1,554 @@
+// The forms core's decisions, which both backends carry out: caption lines,
+// densities, placement, the keyboard, clicks, the choice of faces, and what
+// a change repaints.
+#include "probe_form.h"
+#include "testing.h"
+
+#include "conversion/note_names.h"
+#include "forms/colours.h"
+#include "forms/faces.h"
+#include "forms/surface.h"
+#include "forms/text_lines.h"
+#include "ui/help_window.h"
+#include "ui/main_window.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+using namespace forms;
+
+TEST_CASE("a caption breaks into lines at CR, CR LF and LF; a closing break adds none")
+{
+    struct Case
+    {
+        std::u16string_view caption;
+        std::vector<std::u16string_view> lines;
+    };
+    const Case cases[] = {
+        {u"", {u""}},
+        {u"Ｃ", {u"Ｃ"}},
+        {u"a\rb", {u"a", u"b"}},
+        {u"a\r\nb", {u"a", u"b"}},
+        {u"a\nb", {u"a", u"b"}},
+        {u"a\r", {u"a"}},
+        {u"a\r\r", {u"a", u""}},
+        {u"\r", {u""}},
+        {u"a\r\rb\r", {u"a", u"", u"b"}},
+        {u"\n\r", {u"", u""}}, // LF then CR: two breaks, not one pair
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.caption);
+        CHECK(captionLines(c.caption) == c.lines);
+    }
+}
+
+TEST_CASE("a density keeps shared frame lines shared and frames whole pixels")
+{
+    struct Case
+    {
+        int dpi;
+        int thickness;
+        int px100; // 100 pixels at 96 dpi
+    };
+    const Case cases[] = {{96, 1, 100}, {120, 1, 125}, {144, 1, 150}, {168, 1, 175}, {192, 2, 200}};
+    for (const Case& c : cases) {
+        CAPTURE(c.dpi);
+        const Scale scale{c.dpi};
+        CHECK(scale.thickness() == c.thickness);
+        CHECK(scale.px(100) == c.px100);
+        // Cell r of the Original column: its bottom frame row is row r + 1's top.
+        for (int r = 0; r < 11; ++r) {
+            const PixelRect cell = scale.box({120, 360 + 240 * r, 1095, 255});
+            const PixelRect next = scale.box({120, 360 + 240 * (r + 1), 1095, 255});
+            CHECK(next.top == cell.bottom - scale.thickness());
+            CHECK(cell.right - cell.left >= scale.px(73) - 1);
+        }
+        // A box's right line lies on the cells' right frame column.
+        const PixelRect cell = scale.box({1320, 360, 1455, 255});
+        const PixelRect line = scale.line({2760, 3360, 2760, 4200});
+        CHECK(line.right == cell.right);
+        CHECK(line.width() == scale.thickness());
+        CHECK(line.height() == scale.px(56) + scale.thickness());
+    }
+    CHECK(Scale{96}.box({120, 360, 1095, 255}) == PixelRect{8, 24, 81, 41});
+    CHECK(Scale{96}.client(6015, 4305) == PixelSize{401, 287});
+    CHECK(Scale{144}.client(6015, 4305) == PixelSize{602, 431});
+}
+
+TEST_CASE("a window is centred on the work area, but its corner never leaves the screen")
+{
+    struct Case
+    {
+        const char* name;
+        PixelRect area;
+        PixelSize frame;
+        PixelPoint at;
+    };
+    const Case cases[] = {
+        {"room to spare", {0, 0, 1024, 768}, {411, 320}, {306, 224}},
+        {"a panel on top", {0, 32, 1024, 768}, {411, 320}, {306, 240}},
+        {"a second screen", {1024, 0, 2048, 768}, {411, 320}, {1330, 224}},
+        {"exactly the size", {0, 0, 411, 320}, {411, 320}, {0, 0}},
+        {"a screen smaller than the window", {0, 0, 320, 240}, {411, 320}, {0, 0}},
+        {"narrower only", {0, 0, 320, 768}, {411, 320}, {0, 224}},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        const PixelPoint at = centredOn(c.area, c.frame);
+        CHECK(at.x == c.at.x);
+        CHECK(at.y == c.at.y);
+    }
+}
+
+TEST_CASE("keys: Tab and Right/Down go on, Shift+Tab and Left/Up go back, Return clicks")
+{
+    ui::MainWindow main;
+    main.Load();
+    const FormSurface& surface = *main.surface();
+    std::vector<std::string> order;
+    for (const CommandButton* button : surface.focusOrder())
+        order.push_back(button->displayName());
+    CHECK(order == std::vector<std::string>{"dn_1", "up_1", "help_pb", "up_2", "dn_2", "dn_3",
+                                            "up_3", "reset"});
+    CHECK(surface.firstFocus() == &main.button("dn_1"));
+
+    const CommandButton& up2 = main.button("up_2");
+    struct Case
+    {
+        const char* name;
+        Key key;
+        bool shift;
+        bool ctrlOrAlt;
+        const CommandButton* focused;
+        KeyAnswer::Kind kind;
+        const char* target;
+    };
+    const Case cases[] = {
+        {"Tab", Key::Tab, false, false, &up2, KeyAnswer::MoveFocus, "dn_2"},
+        {"Shift+Tab", Key::Tab, true, false, &up2, KeyAnswer::MoveFocus, "help_pb"},
+        {"Right", Key::Right, false, false, &up2, KeyAnswer::MoveFocus, "dn_2"},
+        {"Down", Key::Down, false, false, &up2, KeyAnswer::MoveFocus, "dn_2"},
+        {"Left", Key::Left, false, false, &up2, KeyAnswer::MoveFocus, "help_pb"},
+        {"Up", Key::Up, false, false, &up2, KeyAnswer::MoveFocus, "help_pb"},
+        {"Tab round the end", Key::Tab, false, false, &main.button("reset"), KeyAnswer::MoveFocus,
+         "dn_1"},
+        {"Shift+Tab round the start", Key::Tab, true, false, &main.button("dn_1"),
+         KeyAnswer::MoveFocus, "reset"},
+        {"Tab with no focus", Key::Tab, false, false, nullptr, KeyAnswer::MoveFocus, "dn_1"},
+        {"Shift+Tab with no focus", Key::Tab, true, false, nullptr, KeyAnswer::MoveFocus, "reset"},
+        {"Return", Key::Return, false, false, &up2, KeyAnswer::Click, "up_2"},
+        {"Return with no focus", Key::Return, false, false, nullptr, KeyAnswer::Ignore, nullptr},
+        {"Space is the button's own", Key::Space, false, false, &up2, KeyAnswer::Native, nullptr},
+        {"Ctrl+Tab is the system's", Key::Tab, false, true, &up2, KeyAnswer::Ignore, nullptr},
+        {"another key", Key::Other, false, false, &up2, KeyAnswer::Ignore, nullptr},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        const KeyAnswer answer = surface.key(c.key, c.shift, c.ctrlOrAlt, c.focused);
+        CHECK(answer.kind == c.kind);
+        CHECK((answer.target != nullptr ? answer.target->displayName() : std::string()) ==
+              (c.target != nullptr ? c.target : ""));
+    }
+
+    // A window without buttons takes no key.
+    ui::HelpWindow help;
+    help.Load();
+    for (Key key : {Key::Tab, Key::Right, Key::Return, Key::Space})
+        CHECK(help.surface()->key(key, false, false, nullptr).kind == KeyAnswer::Ignore);
+}
+
+TEST_CASE("a press and a release on the same label click it; a double-click is one Click and a "
+          "DblClick")
+{
+    probe::ProbeForm form;
+    form.Load();
+    FormSurface& surface = *form.surface();
+    Label& single = form.label("single");
+    Label& cell = form.labelArray("cells")(5);
+    std::vector<std::string> events;
+    for (Label* label : {&single, &cell}) {
+        label->Click = [&events, label] { events.push_back(label->displayName() + " Click"); };
+        label->DblClick = [&events, label] {
+            events.push_back(label->displayName() + " DblClick");
+        };
+    }
+    const auto centre = [&](const Label& label) {
+        const PixelRect box = surface.box(label);
+        return PixelPoint{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+    };
+    const PixelPoint outside{surface.clientSize().width - 1, surface.clientSize().height - 1};
+
+    struct Step
+    {
+        char what; // p: press, d: second press of a double-click, r: release, c: capture lost
+        const Label* where;
+    };
+    struct Case
+    {
+        const char* name;
+        std::vector<Step> steps;
+        std::vector<std::string> events;
+    };
+    const Case cases[] = {
+        {"click", {{'p', &single}, {'r', &single}}, {"single Click"}},
+        {"released elsewhere", {{'p', &single}, {'r', &cell}}, {}},
+        {"released outside every label", {{'p', &single}, {'r', nullptr}}, {}},
+        {"pressed outside, released on it", {{'p', nullptr}, {'r', &single}}, {}},
+        {"double-click",
+         {{'p', &single}, {'r', &single}, {'d', &single}, {'r', &single}},
+         {"single Click", "single DblClick"}},
+        {"capture lost", {{'p', &cell}, {'c', nullptr}, {'r', &cell}}, {}},
+        {"release without a press", {{'r', &cell}}, {}},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        events.clear();
+        for (const Step& step : c.steps) {
+            const PixelPoint at = step.where != nullptr ? centre(*step.where) : outside;
+            switch (step.what) {
+            case 'p':
+                surface.press(at, false);
+                break;
+            case 'd':
+                surface.press(at, true);
+                break;
+            case 'r':
+                surface.release(at);
+                break;
+            default:
+                surface.cancelPress();
+                break;
+            }
+        }
+        CHECK(events == c.events);
+    }
+    CHECK(surface.labelAt(outside) == nullptr);
+
+    // Rows of note cells share a frame line: the later row is on top there.
+    ui::MainWindow main;
+    main.Load();
+    const PixelRect org0 = main.surface()->box(main.labelArray("org")(0));
+    CHECK(main.surface()->labelAt({org0.left + 5, org0.bottom - 1}) == &main.labelArray("org")(1));
+    CHECK(main.surface()->labelAt({org0.left + 5, org0.bottom - 2}) == &main.labelArray("org")(0));
+}
+
+namespace {
+
+// A desktop with a made-up set of faces, measured by a simple rule.
+class FakeDesktop final : public Desktop
+{
+public:
+    struct Face
+    {
+        std::u16string family;
+        bool japanese;
+        bool proportional;
+        int fullwidth;          // pixels of a fullwidth letter at 13 px
+        std::u16string missing; // characters without a glyph
+    };
+    std::vector<Face> faces;
+
+    const Face* find(std::u16string_view family) const
+    {
+        for (const Face& face : faces)
+            if (face.family == family)
+                return &face;
+        return nullptr;
+    }
+    std::vector<std::u16string> japaneseFamilies() override
+    {
+        std::vector<std::u16string> out;
+        for (const Face& face : faces)
+            if (face.japanese)
+                out.push_back(face.family);
+        return out;
+    }
+    bool isJapanese(std::u16string_view family) override
+    {
+        const Face* face = find(family);
+        return face != nullptr && face->japanese;
+    }
+    bool hasGlyphs(const FontFace& f, std::u16string_view text) override
+    {
+        const Face* face = find(f.family);
+        return face != nullptr && std::none_of(text.begin(), text.end(), [&](char16_t c) {
+                   return face->missing.find(c) != std::u16string::npos;
+               });
+    }
+    int width(const FontFace& f, std::u16string_view text) override
+    {
+        const Face* face = find(f.family);
+        int w = 0;
+        for (char16_t c : text)
+            w += face->proportional && (c == u'Ｉ' || c == u'（' || c == u'）')
+                     ? face->fullwidth / 2
+                     : face->fullwidth;
+        return w;
+    }
+    FontMetrics metrics(const FontFace& f) override { return {f.pixels, f.pixels, f.pixels}; }
+    FontFace defaultFont(int) override { return {u"Sans", 12, 400}; }
+    int buttonPadding(int) override { return 3; }
+    Color systemColor(int) override { return 0; }
+};
+
+} // namespace
+
+TEST_CASE("the stand-in for a missing Japanese face: Japanese, every glyph, fits its cell")
+{
+    using Face = FakeDesktop::Face;
+    const Face msGothic{u"ＭＳ Ｐゴシック", true, true, 12, u""};
+    const Face ipa{u"IPAPGothic", true, true, 11, u""};
+    const Face monospaced{u"IPAGothic", true, false, 13, u""};
+    const Face latin{u"DejaVu Sans", false, true, 8, u""};
+    const Face noFlat{u"VL PGothic", true, true, 11, u"♭"};
+    const Face wide{u"Meiryo UI", true, true, 14, u""};
+    const Face other{u"Some Japanese", true, true, 11, u""};
+    struct Case
+    {
+        const char* name;
+        std::vector<Face> installed;
+        std::u16string face;
+        std::u16string picked;
+    };
+    const Case cases[] = {
+        {"the face itself", {ipa, msGothic}, u"ＭＳ Ｐゴシック", u"ＭＳ Ｐゴシック"},
+        {"the first stand-in in order", {other, ipa, noFlat}, u"ＭＳ Ｐゴシック", u"IPAPGothic"},
+        {"not a monospaced one", {monospaced, ipa}, u"ＭＳ Ｐゴシック", u"IPAPGothic"},
+        {"not one too wide for the cell", {wide, ipa}, u"ＭＳ Ｐゴシック", u"IPAPGothic"},
+        {"not one without a flat sign", {noFlat, other}, u"ＭＳ Ｐゴシック", u"Some Japanese"},
+        {"not a Latin face", {latin}, u"ＭＳ Ｐゴシック", u"ＭＳ Ｐゴシック"},
+        {"nothing fits: the name, for the toolkit's fallback",
+         {monospaced},
+         u"ＭＳ Ｐゴシック",
+         u"ＭＳ Ｐゴシック"},
+        {"a face without rules is kept", {ipa}, u"Arial", u"Arial"},
+        {"Mincho may be monospaced",
+         {Face{u"IPAMincho", true, false, 12, u""}},
+         u"ＭＳ 明朝",
+         u"IPAMincho"},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        FakeDesktop desktop;
+        desktop.faces = c.installed;
+        const FacePick pick = pickFamily(desktop, c.face);
+        CHECK(pick.family == c.picked);
+        CHECK(pick.shrink == 1.0);
+    }
+}
+
+TEST_CASE("where no face fits the names, the best Japanese one is drawn small enough")
+{
+    using Face = FakeDesktop::Face;
+    struct Case
+    {
+        const char* name;
+        std::vector<Face> installed;
+        std::u16string picked;
+        int pixels; // the note cells' size at 96 dpi
+    };
+    const Case cases[] = {
+        // Six fullwidth characters of 13 px: 78 px, where 71 fit.
+        {"monospaced only",
+         {Face{u"Noto Sans CJK JP", true, false, 13, u""}},
+         u"Noto Sans CJK JP",
+         11},
+        {"a proportional one before a narrower monospaced one",
+         {Face{u"Mono", true, false, 12, u""}, Face{u"Prop", true, true, 15, u""}},
+         u"Prop",
+         12},
+        {"of two monospaced ones the narrower",
+         {Face{u"Wide", true, false, 15, u""}, Face{u"Less", true, false, 13, u""}},
+         u"Less",
+         11},
+        {"not one without the glyphs",
+         {Face{u"Holes", true, true, 10, u"♭"}, Face{u"Mono", true, false, 13, u""}},
+         u"Mono",
+         11},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        FakeDesktop desktop;
+        desktop.faces = c.installed;
+        const FacePick pick = pickFamily(desktop, u"ＭＳ Ｐゴシック");
+        CHECK(pick.family == c.picked);
+        CHECK(static_cast<int>(13 * pick.shrink) == c.pixels);
+        const FontFace face{pick.family, static_cast<int>(13 * pick.shrink), 700};
+        for (std::u16string_view name : conversion::kNoteNames)
+            CHECK(desktop.width(face, name) <= 71);
+    }
+}
+
+TEST_CASE("a text is fitted by making its face smaller, never below the floor")
+{
+    FakeDesktop desktop;
+    desktop.faces = {FakeDesktop::Face{u"Mono", true, false, 13, u""}};
+    struct Case
+    {
+        int room;
+        int pixels;
+    };
+    // Four fullwidth characters, 13 px each at 13 px.
+    const Case cases[] = {{60, 13}, {52, 13}, {51, 12}, {40, 10}, {10, 9}};
+    for (const Case& c : cases) {
+        CAPTURE(c.room);
+        CHECK(fitted(desktop, {u"Mono", 13, 400}, u"ＡＢＣＤ", c.room, 9).pixels == c.pixels);
+    }
+}
+
+TEST_CASE("contrast: the chart's pairs and the standard scheme")
+{
+    struct Case
+    {
+        Color a, b;
+        double low, high;
+    };
+    const Case cases[] = {
+        {0x000000, 0xFFFFFF, 20.9, 21.0}, // black names on white
+        {0x0000FF, 0xFFFFFF, 3.9, 4.1},   // red marks on white
+        {0xFFFFFF, 0xFFFFFF, 1.0, 1.0},
+        {0x2B2B2B, 0x000000, 1.3, 1.6},
+    };
+    for (const Case& c : cases) {
+        CHECK(contrastRatio(c.a, c.b) >= c.low);
+        CHECK(contrastRatio(c.a, c.b) <= c.high);
+        CHECK(contrastRatio(c.a, c.b) == contrastRatio(c.b, c.a));
+    }
+    CHECK(standardSystemColor(5) == 0xFFFFFF);  // window background
+    CHECK(standardSystemColor(8) == 0x000000);  // window text
+    CHECK(standardSystemColor(18) == 0x000000); // button text
+    CHECK(standardSystemColor(13) == 0xD77800); // highlight, 0x00BBGGRR
+}
+
+TEST_CASE("the main window is a sheet in the standard colours; the help window follows the desktop")
+{
+    ui::MainWindow main;
+    main.Load();
+    for (Color system : {kSysWindowBackground, kSysWindowText, kSysButtonText, kSysButtonFace})
+        CHECK(main.surface()->resolve(system) ==
+              standardSystemColor(static_cast<int>(system & 0xFF)));
+    CHECK(main.surface()->resolve(0x0000FF) == 0x0000FF);
+    CHECK(main.surface()->backColor() == 0xFFFFFF);
+    ui::HelpWindow help;
+    help.Load();
+    CHECK(help.surface()->resolve(kSysButtonFace) == desktop().systemColor(15));
+    CHECK(help.surface()->backColor() == desktop().systemColor(15));
+}
+
+TEST_CASE("every button caption fits its button with two pixels to spare either side")
+{
+    ui::MainWindow main;
+    main.Load();
+    for (int dpi : {96, 120, 144, 192}) {
+        CAPTURE(dpi);
+        const Scale scale{dpi};
+        for (const auto& control : main.controls()) {
+            if (control->kind() != ControlKind::CommandButton)
+                continue;
+            const auto& button = static_cast<const CommandButton&>(*control);
+            CAPTURE(button.displayName());
+            const FontFace face = buttonFont(button, scale);
+            const int room =
+                scale.box(button.rect()).width() - 2 * (desktop().buttonPadding(dpi) + scale.px(2));
+            CHECK((desktop().width(face, button.Caption()) <= room ||
+                   face.pixels == scale.px(kLegibleFloorPixels)));
+            CHECK(face.pixels >= scale.px(kLegibleFloorPixels));
+        }
+    }
+}
+
+TEST_CASE("on this desktop the note cells' face is Japanese and the widest name fits")
+{
+    const std::u16string& gothic = resolveFamily(u"ＭＳ Ｐゴシック");
+    const std::u16string& mincho = resolveFamily(u"ＭＳ 明朝");
+    MESSAGE("note cells: " << testing::utf8(gothic) << "; help: " << testing::utf8(mincho));
+    CHECK(desktop().isJapanese(gothic));
+    CHECK(desktop().isJapanese(mincho));
+    const FontFace bold = resolveFont({u"ＭＳ Ｐゴシック", 9.75, 700, kCharsetShiftJis}, Scale{});
+    CHECK(bold.pixels == 13);
+    CHECK(bold.weight == 700);
+    int widest = 0;
+    for (std::u16string_view name : conversion::kNoteNames)
+        widest = std::max(widest, desktop().width(bold, name));
+    MESSAGE("widest note name: " << widest << " px of 71");
+    CHECK(widest <= 71);
+    CHECK(desktop().width(bold, u"Ｉ") < desktop().width(bold, u"Ｗ"));
+}
+
+namespace {
+
+// Records what the surface asks its window to repaint.
+struct RepaintLog final : FormPeer
+{
+    std::vector<PixelRect> areas;
+    void show() override {}
+    void hide() override {}
+    void activate() override {}
+    void invalidate(const PixelRect& area) override { areas.push_back(area); }
+    void changed(const Control&, Property) override {}
+};
+
+} // namespace
+
+TEST_CASE("a click repaints the cells whose value it changed and nothing else")
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<const char*> before;
+        const char* click;
+        std::vector<std::string> repainted;
+    };
+    std::vector<std::string> column3 = {"ud_3"};
+    for (int i = 40; i < 52; ++i)
+        column3.push_back("conv(" + std::to_string(i) + ")");
+    const std::vector<std::string> row5 = {"org(5)", "conv(5)", "conv(25)", "conv(45)"};
+    const Case cases[] = {
+        {"RESET in the start state", {}, "reset", {}},
+        {"RESET after RESET", {"reset"}, "reset", {}},
+        {"RESET after Up returns one column", {"up_3"}, "reset", column3},
+        {"Up under Converted_3", {}, "up_3", column3},
+        {"mark a note", {}, "org(5)", row5},
+        {"unmark it", {"org(5)"}, "org(5)", row5},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        ui::MainWindow main;
+        main.Load();
+        const auto press = [&](std::string_view name) {
+            if (name.starts_with("org("))
+                main.labelArray("org")(std::stoi(std::string(name.substr(4)))).raiseClick();
+            else
+                main.button(name).raiseClick();
+        };
+        for (const char* name : c.before)
+            press(name);
+        RepaintLog log;
+        main.surface()->setPeer(&log);
+        press(c.click);
+        main.surface()->setPeer(main.peer());
+        // Every area repainted is one label's box, and every changed label's box is repainted.
+        std::set<std::string> repainted;
+        for (const PixelRect& area : log.areas)
+            for (const auto& control : main.controls())
+                if (control->kind() == ControlKind::Label && main.surface()->box(*control) == area)
+                    repainted.insert(control->displayName());
+        CHECK(repainted == std::set<std::string>(c.repainted.begin(), c.repainted.end()));
+        CHECK(log.areas.size() >= c.repainted.size());
+        for (const PixelRect& area : log.areas)
+            CHECK(area.width() < main.surface()->clientSize().width / 2);
+    }
+}
+
+TEST_CASE("the layout's captions of the cells never show: the start state is there first")
+{
+    ui::MainWindow main;
+    main.Show();
+    for (const auto& control : main.controls())
+        if (control->kind() == ControlKind::Label) {
+            const std::u16string& caption = static_cast<Label&>(*control).Caption();
+            CHECK_FALSE(caption.starts_with(u"org("));
+            CHECK_FALSE(caption.starts_with(u"conv("));
+        }
+}
