@@ -31,6 +31,44 @@ std::u16string Control::accessibleDescription() const
     return std::u16string(name.begin(), name.end());
 }
 
+std::vector<std::u16string> Control::accessibleLines() const
+{
+    const std::u16string name = accessibleName();
+    std::vector<std::u16string> lines(1);
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i];
+        if (c != u'\r' && c != u'\n') {
+            lines.back() += c;
+            continue;
+        }
+        if (c == u'\r' && i + 1 < name.size() && name[i + 1] == u'\n')
+            ++i;
+        if (i + 1 < name.size())
+            lines.emplace_back();
+    }
+    return lines;
+}
+
+AccessibleRole Control::accessibleRole() const
+{
+    switch (kind()) {
+    case ControlKind::Label:
+        return AccessibleRole::StaticText;
+    case ControlKind::CommandButton:
+        return AccessibleRole::PushButton;
+    case ControlKind::Line:
+        break;
+    }
+    return AccessibleRole::None;
+}
+
+std::u16string Control::accessibleAction() const
+{
+    if (AccessibleAction)
+        return AccessibleAction();
+    return clickable() ? u"Press" : u"";
+}
+
 void Control::wrote(Property property, bool changed)
 {
     if (changed && peer_)

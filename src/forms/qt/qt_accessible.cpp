@@ -1,6 +1,8 @@
 // What a screen reader finds in the windows: every label and button with the
 // name and description the forms layer gives it. Buttons, and labels that a
-// click makes do something, can be pressed; a press clicks at once.
+// click makes do something, can be pressed; a press clicks at once. The press
+// keeps Qt's own action name, which AT-SPI clients look for, and says the
+// forms layer's word for it ("Mark", "Press") as its localized name.
 #include "forms/qt/qt_fonts.h"
 #include "forms/qt/qt_widgets.h"
 
@@ -33,6 +35,14 @@ public:
 
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
+    QString localizedActionName(const QString& actionName) const override
+    {
+        const Label* label = labelWidget()->label();
+        if (actionName == pressAction() && label != nullptr)
+            return toQString(label->accessibleAction());
+        return QAccessibleWidget::localizedActionName(actionName);
+    }
+
 private:
     LabelWidget* labelWidget() const { return static_cast<LabelWidget*>(widget()); }
 };
@@ -56,6 +66,14 @@ public:
             static_cast<PushButton*>(widget())->click();
         else
             QAccessibleWidget::doAction(actionName);
+    }
+
+    QString localizedActionName(const QString& actionName) const override
+    {
+        const CommandButton* button = static_cast<PushButton*>(widget())->button();
+        if (actionName == pressAction() && button != nullptr)
+            return toQString(button->accessibleAction());
+        return QAccessibleWidget::localizedActionName(actionName);
     }
 };
 
