@@ -115,6 +115,7 @@ FormWindow::FormWindow(Form& form) : form_(&form)
         failed();
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::procedure));
+    accessible_ = std::make_unique<AccessibleBridge>(*this);
 
     // Buttons take the keyboard in the order of their tab indexes.
     std::vector<CommandButton*> buttons;
@@ -135,6 +136,8 @@ FormWindow::FormWindow(Form& form) : form_(&form)
     for (CommandButton* button : buttons)
         buttons_.push_back(
             std::make_unique<ButtonWindow>(*button, *this, static_cast<int>(buttons_.size() + 1)));
+    for (const auto& button : buttons_)
+        accessible_->adopt(button->hwnd(), *button->button());
     for (const auto& control : form.controls())
         if (control->kind() == ControlKind::Label)
             labels_.push_back(std::make_unique<LabelWindow>(static_cast<Label&>(*control), *this));
@@ -159,6 +162,7 @@ FormWindow::FormWindow(Form& form) : form_(&form)
 
 FormWindow::~FormWindow()
 {
+    accessible_->retire();
     auto& windows = registry();
     windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
     detach();
@@ -264,6 +268,7 @@ void FormWindow::show()
     if (first)
         focus_ = buttons_.empty() ? nullptr : buttons_.front()->hwnd();
     ShowWindow(hwnd_, SW_SHOW);
+    accessible_->shown();
     if (first && GetActiveWindow() == hwnd_)
         restoreFocus();
 }
@@ -271,6 +276,7 @@ void FormWindow::show()
 void FormWindow::hide()
 {
     ShowWindow(hwnd_, SW_HIDE);
+    accessible_->hidden();
 }
 
 void FormWindow::activate()
@@ -383,6 +389,10 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             dispatch([form] { form->Unload(); });
         return 0;
     }
+    case WM_GETOBJECT:
+        if (const LRESULT object = accessible_->getObject(wParam, lParam))
+            return object;
+        break;
     case WM_ENDSESSION:
         if (wParam != 0 && !ended()) {
             Form* form = form_;
@@ -416,6 +426,64 @@ void FormWindow::paint(HDC dc)
         FillRect(dc, &covered, ink);
         DeleteObject(ink);
     }
+}
+
+// What the screen readers' bridge asks of the window.
+
+RECT FormWindow::controlBox(const Control& control) const
+{
+    HWND window = controlWindow(control);
+    if (window == nullptr)
+        return scale_.rect(control.rect());
+    RECT box{};
+    GetWindowRect(window, &box);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&box), 2);
+    return box;
+}
+
+RECT FormWindow::lineBox(const Control& label, int line) const
+{
+    RECT box = controlBox(label);
+    const int frame = label.style().border == BorderStyle::FixedSingle ? scale_.thickness() : 0;
+    int pitch = 0;
+    for (const auto& window : labels_)
+        if (window->label() == &label)
+            pitch = window->pitch();
+    box.top += frame + pitch * line;
+    box.bottom = std::min(box.top + pitch, box.bottom - frame);
+    InflateRect(&box, -frame, 0);
+    return box;
+}
+
+const Control* FormWindow::controlAt(POINT point) const
+{
+    HWND child = ChildWindowFromPointEx(hwnd_, point, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    for (const auto& label : labels_)
+        if (label->hwnd() == child)
+            return label->label();
+    for (const auto& button : buttons_)
+        if (button->hwnd() == child)
+            return button->button();
+    return nullptr;
+}
+
+const Control* FormWindow::focusedControl() const
+{
+    HWND focus = GetFocus();
+    for (const auto& button : buttons_)
+        if (focus != nullptr && button->hwnd() == focus)
+            return button->button();
+    return nullptr;
+}
+
+// A button is clicked as the mouse does it, taking the focus; a label's click
+// goes to its handler.
+void FormWindow::press(Control& control)
+{
+    if (HWND window = controlWindow(control); control.kind() == ControlKind::CommandButton)
+        SendMessageW(window, BM_CLICK, 0, 0);
+    else
+        dispatch([&control] { control.raiseClick(); });
 }
 
 void processEvents()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "forms/form.h"
+#include "forms/win32/win32_accessible.h"
 #include "forms/win32/win32_system.h"
 
 #include <memory>
@@ -29,6 +30,7 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     Label* label() const { return label_; }
+    int pitch() const { return pitch_; }
 
 private:
     static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -75,7 +77,7 @@ private:
 
 // A top-level window of the program: its client area draws the layout's
 // background and lines, and holds the labels and buttons.
-class FormWindow final : public FormPeer
+class FormWindow final : public FormPeer, public AccessibleHost
 {
 public:
     explicit FormWindow(Form& form);
@@ -87,9 +89,18 @@ public:
     void hide() override;
     void activate() override;
 
-    HWND hwnd() const { return hwnd_; }
-    Form* form() const { return form_; }
+    HWND hwnd() const override { return hwnd_; }
+    Form* form() const override { return form_; }
     const Scale& scale() const { return scale_; }
+    AccessibleBridge& accessible() { return *accessible_; }
+
+    // What the screen readers' bridge asks of the window.
+    RECT controlBox(const Control& control) const override;
+    RECT lineBox(const Control& label, int line) const override;
+    const Control* controlAt(POINT point) const override;
+    const Control* focusedControl() const override;
+    void press(Control& control) override;
+
     // The window of a control of this form, or null.
     HWND controlWindow(const Control& control) const;
     // The buttons in keyboard order (by tab index).
@@ -126,6 +137,7 @@ private:
     std::vector<std::pair<FontSpec, HFONT>> fonts_;
     HWND focus_ = nullptr; // the control to give the focus back to on activation
     bool shownBefore_ = false;
+    std::unique_ptr<AccessibleBridge> accessible_;
 };
 
 // Runs what is waiting in the message queue, as the event loop would.

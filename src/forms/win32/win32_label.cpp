@@ -104,6 +104,7 @@ void LabelWindow::changed(Property property)
         }
     }
     check(InvalidateRect(hwnd_, nullptr, FALSE));
+    form_.accessible().nameChanged(*label_);
 }
 
 // Lines follow each other at the font's pixel size: the line height of the
