@@ -112,10 +112,11 @@ inline long childCount(IAccessible* object)
     return count;
 }
 
-// Waits, running the thread's messages, until `condition` holds or 20 s pass.
-template <class Condition> bool until(Condition&& condition)
+// Waits, running the thread's messages, until `condition` holds or `limit` passes.
+template <class Condition>
+bool until(Condition&& condition, std::chrono::milliseconds limit = std::chrono::seconds(20))
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto end = std::chrono::steady_clock::now() + limit;
     while (true) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -128,6 +129,12 @@ template <class Condition> bool until(Condition&& condition)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+}
+
+// Runs the thread's messages for a while.
+inline void runFor(std::chrono::milliseconds time)
+{
+    until([] { return false; }, time);
 }
 
 // The notes in words, by row.

@@ -605,7 +605,9 @@ void press(const std::shared_ptr<AccessibleLink>& link, long id)
         pendingPresses().push_back({timer, link, id});
 }
 
-// An adopted native control: its own object is its element, and its focus is told.
+// An adopted native control: its own object is its element. The system tells
+// of its focus with that object, so a reader that follows the focus hears the
+// element's name; an event of ours besides would make it speak twice.
 LRESULT CALLBACK nativeProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                  DWORD_PTR data)
 {
@@ -621,11 +623,6 @@ LRESULT CALLBACK nativeProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
             return result;
         }
         break;
-    case WM_SETFOCUS: {
-        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-        tell(*link, EVENT_OBJECT_FOCUS, child);
-        return result;
-    }
     case WM_NCDESTROY: {
         RemoveWindowSubclass(hwnd, &nativeProcedure, id);
         auto& natives = link->natives;
@@ -685,12 +682,6 @@ void AccessibleBridge::nameChanged(const Control& control)
         return;
     last = std::move(name);
     tell(*link_, EVENT_OBJECT_NAMECHANGE, id);
-}
-
-void AccessibleBridge::focusMoved(const Control& control)
-{
-    if (const long id = idOf(*link_, control); id != 0)
-        tell(*link_, EVENT_OBJECT_FOCUS, id);
 }
 
 void AccessibleBridge::shown()

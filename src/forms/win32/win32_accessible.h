@@ -55,14 +55,13 @@ public:
     // for what the system answers itself.
     LRESULT getObject(WPARAM wParam, LPARAM lParam);
     // A control that is a native window of its own (a push button): its own
-    // WM_GETOBJECT answers with the same element as the window's, and its
-    // focus is told to screen readers. Lasts until the window or the bridge goes.
+    // WM_GETOBJECT answers with the same element as the window's. The system
+    // tells screen readers when such a window takes the focus, and they then
+    // ask it. Lasts until the window or the bridge goes.
     void adopt(HWND native, const Control& control);
 
     // The control's property changed: tells screen readers if its name did.
     void nameChanged(const Control& control);
-    // The control took the keyboard focus.
-    void focusMoved(const Control& control);
     void shown();
     void hidden();
 
