@@ -150,9 +150,11 @@ private slots:
         QCOMPARE(actions != nullptr &&
                      actions->actionNames().contains(QAccessibleActionInterface::pressAction()),
                  pressable);
-        if (pressable)
-            QCOMPARE(actions->localizedActionName(QAccessibleActionInterface::pressAction()),
-                     action);
+        if (pressable) {
+            const QString press = QAccessibleActionInterface::pressAction();
+            QCOMPARE(actions->localizedActionName(press), action);
+            QCOMPARE(actions->localizedActionDescription(press), action);
+        }
         if (role == QAccessible::StaticText) {
             QCOMPARE(::control(control)->focusPolicy(), Qt::NoFocus);
             QVERIFY(!iface->state().focusable);

@@ -2,7 +2,8 @@
 // name and description the forms layer gives it. Buttons, and labels that a
 // click makes do something, can be pressed; a press clicks at once. The press
 // keeps Qt's own action name, which AT-SPI clients look for, and says the
-// forms layer's word for it ("Mark", "Press") as its localized name.
+// forms layer's word for it ("Mark", "Press") as its localized name and as
+// its description, which is what Qt's AT-SPI bridge passes on.
 #include "forms/qt/qt_fonts.h"
 #include "forms/qt/qt_widgets.h"
 
@@ -42,6 +43,10 @@ public:
             return toQString(label->accessibleAction());
         return QAccessibleWidget::localizedActionName(actionName);
     }
+    QString localizedActionDescription(const QString& actionName) const override
+    {
+        return localizedActionName(actionName);
+    }
 
 private:
     LabelWidget* labelWidget() const { return static_cast<LabelWidget*>(widget()); }
@@ -74,6 +79,12 @@ public:
         if (actionName == pressAction() && button != nullptr)
             return toQString(button->accessibleAction());
         return QAccessibleWidget::localizedActionName(actionName);
+    }
+    QString localizedActionDescription(const QString& actionName) const override
+    {
+        if (actionName == pressAction())
+            return localizedActionName(actionName);
+        return QAccessibleWidget::localizedActionDescription(actionName);
     }
 };
 
