@@ -39,6 +39,16 @@ QString spokenName(const QString& name)
     return iface != nullptr ? iface->text(QAccessible::Name) : QStringLiteral("<missing>");
 }
 
+// What a screen reader calls the control's press.
+QString actionName(const QString& name)
+{
+    QAccessibleInterface* iface = accessible(name);
+    QAccessibleActionInterface* actions = iface != nullptr ? iface->actionInterface() : nullptr;
+    return actions != nullptr
+               ? actions->localizedActionName(QAccessibleActionInterface::pressAction())
+               : QStringLiteral("<missing>");
+}
+
 bool press(const QString& name)
 {
     QAccessibleInterface* iface = accessible(name);
@@ -80,46 +90,47 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("role");
         QTest::addColumn<bool>("pressable");
+        QTest::addColumn<QString>("action"); // what the press is called
         const int text = QAccessible::StaticText;
         const int button = QAccessible::PushButton;
         for (int r = 0; r < 12; ++r) {
             const QString org = QStringLiteral("org(%1)").arg(r);
-            QTest::newRow(qPrintable(org)) << org << kWords[r] << text << true;
+            QTest::newRow(qPrintable(org)) << org << kWords[r] << text << true << "Mark";
         }
         QTest::newRow("conv(0)") << "conv(0)"
-                                 << "C" << text << false;
+                                 << "C" << text << false << "";
         QTest::newRow("conv(24)") << "conv(24)"
-                                  << "E" << text << false;
+                                  << "E" << text << false << "";
         QTest::newRow("conv(46)") << "conv(46)"
-                                  << "F sharp or G flat" << text << false;
+                                  << "F sharp or G flat" << text << false << "";
         QTest::newRow("conv(51)") << "conv(51)"
-                                  << "B" << text << false;
+                                  << "B" << text << false << "";
         QTest::newRow("ud_1") << "ud_1"
-                              << "Converted_1 shift 0" << text << false;
+                              << "Converted_1 shift 0" << text << false << "";
         QTest::newRow("ud_2") << "ud_2"
-                              << "Converted_2 shift 0" << text << false;
+                              << "Converted_2 shift 0" << text << false << "";
         QTest::newRow("ud_3") << "ud_3"
-                              << "Converted_3 shift 0" << text << false;
+                              << "Converted_3 shift 0" << text << false << "";
         QTest::newRow("Label100") << "Label100"
-                                  << "Original" << text << false;
+                                  << "Original" << text << false << "";
         QTest::newRow("Label101(2)") << "Label101(2)"
-                                     << "Converted_3" << text << false;
+                                     << "Converted_3" << text << false << "";
         QTest::newRow("dn_1") << "dn_1"
-                              << "Down, Converted_1" << button << true;
+                              << "Down, Converted_1" << button << true << "Press";
         QTest::newRow("up_1") << "up_1"
-                              << "Up, Converted_1" << button << true;
+                              << "Up, Converted_1" << button << true << "Press";
         QTest::newRow("dn_2") << "dn_2"
-                              << "Down, Converted_2" << button << true;
+                              << "Down, Converted_2" << button << true << "Press";
         QTest::newRow("up_2") << "up_2"
-                              << "Up, Converted_2" << button << true;
+                              << "Up, Converted_2" << button << true << "Press";
         QTest::newRow("dn_3") << "dn_3"
-                              << "Down, Converted_3" << button << true;
+                              << "Down, Converted_3" << button << true << "Press";
         QTest::newRow("up_3") << "up_3"
-                              << "Up, Converted_3" << button << true;
+                              << "Up, Converted_3" << button << true << "Press";
         QTest::newRow("reset") << "reset"
-                               << "Reset" << button << true;
+                               << "Reset" << button << true << "Press";
         QTest::newRow("help_pb") << "help_pb"
-                                 << "Help" << button << true;
+                                 << "Help" << button << true << "Press";
     }
 
     void startNames()
@@ -128,6 +139,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, role);
         QFETCH(bool, pressable);
+        QFETCH(QString, action);
         QAccessibleInterface* iface = accessible(control);
         QVERIFY(iface != nullptr);
         QCOMPARE(iface->text(QAccessible::Name), name);
@@ -138,6 +150,11 @@ private slots:
         QCOMPARE(actions != nullptr &&
                      actions->actionNames().contains(QAccessibleActionInterface::pressAction()),
                  pressable);
+        if (pressable) {
+            const QString press = QAccessibleActionInterface::pressAction();
+            QCOMPARE(actions->localizedActionName(press), action);
+            QCOMPARE(actions->localizedActionDescription(press), action);
+        }
         if (role == QAccessible::StaticText) {
             QCOMPARE(::control(control)->focusPolicy(), Qt::NoFocus);
             QVERIFY(!iface->state().focusable);
@@ -181,15 +198,16 @@ private slots:
     void namesFollowTheState_data()
     {
         QTest::addColumn<QStringList>("presses");
-        QTest::addColumn<QStringList>("expected"); // "control=name"
+        QTest::addColumn<QStringList>("expected"); // "control=name" or "control~action"
         QTest::newRow("mark E")
             << QStringList{"org(4)"}
-            << QStringList{"org(4)=E, marked",         "conv(4)=E, marked", "conv(24)=E, marked",
-                           "conv(44)=E, marked",       "org(5)=F",          "conv(5)=F",
-                           "conv(3)=D sharp or E flat"};
+            << QStringList{"org(4)=E, marked",          "conv(4)=E, marked", "conv(24)=E, marked",
+                           "conv(44)=E, marked",        "org(5)=F",          "conv(5)=F",
+                           "conv(3)=D sharp or E flat", "org(4)~Unmark",     "org(5)~Mark"};
         QTest::newRow("mark and unmark")
             << QStringList{"org(4)", "org(7)", "org(4)"}
-            << QStringList{"org(4)=E", "conv(24)=E", "org(7)=G, marked", "conv(47)=G, marked"};
+            << QStringList{"org(4)=E",           "conv(24)=E",  "org(7)=G, marked",
+                           "conv(47)=G, marked", "org(4)~Mark", "org(7)~Unmark"};
         QTest::newRow("mark, then up 1") << QStringList{"org(4)", "up_1"}
                                          << QStringList{"ud_1=Converted_1 shift 1",
                                                         "ud_2=Converted_2 shift 1",
@@ -223,6 +241,11 @@ private slots:
         for (const QString& name : presses)
             QVERIFY2(press(name), qPrintable(name));
         for (const QString& pair : expected) {
+            if (pair.contains(QLatin1Char('~'))) {
+                QCOMPARE(actionName(pair.section(QLatin1Char('~'), 0, 0)),
+                         pair.section(QLatin1Char('~'), 1));
+                continue;
+            }
             const QString name = pair.section(QLatin1Char('='), 0, 0);
             QCOMPARE(spokenName(name), pair.section(QLatin1Char('='), 1));
         }

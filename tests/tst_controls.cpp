@@ -191,6 +191,60 @@ private slots:
         QCOMPARE(error, exists ? 0 : int(ErrorNumber::SubscriptOutOfRange));
     }
 
+    // A reader that goes line by line meets the lines a label shows: a closing
+    // break adds none, an empty line between two stays.
+    void accessibleLines_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("one line") << "one" << QStringList{"one"};
+        QTest::newRow("empty") << "" << QStringList{""};
+        QTest::newRow("closing return") << "one\r" << QStringList{"one"};
+        QTest::newRow("returns") << "one\rtwo\r\rfour\r" << QStringList{"one", "two", "", "four"};
+        QTest::newRow("return and feed") << "one\r\ntwo" << QStringList{"one", "two"};
+        QTest::newRow("feeds") << "one\n\ntwo\n" << QStringList{"one", "", "two"};
+        QTest::newRow("only a return") << "\r" << QStringList{""};
+        QTest::newRow("two returns") << "\r\r" << QStringList{"", ""};
+    }
+    void accessibleLines()
+    {
+        QFETCH(QString, caption);
+        QFETCH(QStringList, lines);
+        ProbeForm form;
+        form.Load();
+        Label& label = form.label("single");
+        label.setCaption(caption.toStdU16String());
+        QStringList got;
+        for (const std::u16string& line : label.accessibleLines())
+            got << QString::fromStdU16String(line);
+        QCOMPARE(got, lines);
+    }
+
+    // Labels are static text and buttons push buttons; only buttons take the
+    // focus. A button's action is "Press", a label's only while a click on it
+    // does something, unless the window names it.
+    void accessibleRolesAndActions()
+    {
+        ProbeForm form;
+        form.Load();
+        Label& label = form.label("single");
+        CommandButton& button = form.button("go");
+        QCOMPARE(label.accessibleRole(), AccessibleRole::StaticText);
+        QCOMPARE(button.accessibleRole(), AccessibleRole::PushButton);
+        QVERIFY(!label.takesFocus());
+        QVERIFY(button.takesFocus());
+        QCOMPARE(button.accessibleAction(), std::u16string(u"Press"));
+        QCOMPARE(label.accessibleAction(), std::u16string());
+        int clicks = 0;
+        label.Click = [&] { ++clicks; };
+        QCOMPARE(label.accessibleAction(), std::u16string(u"Press"));
+        label.AccessibleAction = [&] { return clicks == 0 ? u"Wake" : u"Sleep"; };
+        QCOMPARE(label.accessibleAction(), std::u16string(u"Wake"));
+        static_cast<Control&>(label).raiseClick();
+        QCOMPARE(clicks, 1);
+        QCOMPARE(label.accessibleAction(), std::u16string(u"Sleep"));
+    }
+
     void lookups()
     {
         ProbeForm form;

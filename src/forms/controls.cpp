@@ -2,6 +2,7 @@
 
 #include "forms/error.h"
 #include "forms/form.h"
+#include "forms/text_lines.h"
 
 namespace forms {
 
@@ -29,6 +30,35 @@ std::u16string Control::accessibleDescription() const
 {
     const std::string name = displayName();
     return std::u16string(name.begin(), name.end());
+}
+
+std::vector<std::u16string> Control::accessibleLines() const
+{
+    const std::u16string name = accessibleName();
+    std::vector<std::u16string> lines;
+    for (std::u16string_view line : captionLines(name))
+        lines.emplace_back(line);
+    return lines;
+}
+
+AccessibleRole Control::accessibleRole() const
+{
+    switch (kind()) {
+    case ControlKind::Label:
+        return AccessibleRole::StaticText;
+    case ControlKind::CommandButton:
+        return AccessibleRole::PushButton;
+    case ControlKind::Line:
+        break;
+    }
+    return AccessibleRole::None;
+}
+
+std::u16string Control::accessibleAction() const
+{
+    if (AccessibleAction)
+        return AccessibleAction();
+    return clickable() ? u"Press" : u"";
 }
 
 void Control::wrote(Property property, bool changed)

@@ -22,6 +22,14 @@ enum class ControlKind : std::uint8_t
     Line
 };
 
+// What a control is to a screen reader.
+enum class AccessibleRole : std::uint8_t
+{
+    None, // not shown to a screen reader at all
+    StaticText,
+    PushButton
+};
+
 enum class Property : std::uint8_t
 {
     Caption,
@@ -100,6 +108,22 @@ public:
     std::u16string accessibleName() const;
     // Tells apart controls that say the same: the name with its index.
     std::u16string accessibleDescription() const;
+    // The name line by line, for a reader that goes through a long text one
+    // line at a time; a closing line break adds no line.
+    std::vector<std::u16string> accessibleLines() const;
+
+    AccessibleRole accessibleRole() const;
+    // Only buttons take the keyboard focus.
+    bool takesFocus() const { return kind() == ControlKind::CommandButton; }
+
+    // What a screen reader calls the control's default action, the one that
+    // clicks it. Unset, a button says "Press", a label that handles clicks
+    // too, and any other control has none (an empty name).
+    std::function<std::u16string()> AccessibleAction;
+    std::u16string accessibleAction() const;
+
+    // Runs the control's Click handler, if it has one: what a click on it does.
+    virtual void raiseClick() {}
 
     void attach(ControlPeer* peer) { peer_ = peer; }
     ControlPeer* peer() const { return peer_; }
@@ -107,6 +131,7 @@ public:
 protected:
     void wrote(Property property, bool changed);
     virtual std::u16string_view defaultAccessibleName() const { return {}; }
+    virtual bool clickable() const { return false; }
 
 private:
     Form& owner_;
@@ -139,11 +164,12 @@ public:
     // Raised by the second press of a double-click, after the Click of the first.
     std::function<void()> DblClick;
 
-    void raiseClick();
+    void raiseClick() override;
     void raiseDblClick();
 
 protected:
     std::u16string_view defaultAccessibleName() const override { return caption_; }
+    bool clickable() const override { return static_cast<bool>(Click); }
 
 private:
     std::u16string caption_;
@@ -160,10 +186,11 @@ public:
     const FontSpec& font() const { return style().font; }
 
     std::function<void()> Click;
-    void raiseClick();
+    void raiseClick() override;
 
 protected:
     std::u16string_view defaultAccessibleName() const override { return Caption(); }
+    bool clickable() const override { return true; }
 };
 
 class Line final : public Control

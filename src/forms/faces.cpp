@@ -78,7 +78,8 @@ FacePick bestShrunk(Desktop& desktop, const FaceRule& rule)
             continue;
         const bool proportional = desktop.width(face, u"Ｉ") < desktop.width(face, u"Ｗ");
         int pixels = rule.fitPixels;
-        while (pixels > kLegibleFloorPixels && widestFit(desktop, rule, family, pixels) > rule.fitWidth)
+        while (pixels > kLegibleFloorPixels &&
+               widestFit(desktop, rule, family, pixels) > rule.fitWidth)
             --pixels;
         const double shrink = static_cast<double>(pixels) / rule.fitPixels;
         if ((proportional && !bestProportional) ||

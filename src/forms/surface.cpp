@@ -22,8 +22,8 @@ void Painter::frame(const PixelRect& box, int thickness, Color color)
 FontFace buttonFont(const CommandButton& button, const Scale& scale)
 {
     const FontFace face = resolveFont(button.style().font, scale);
-    const int room = scale.box(button.rect()).width() -
-                     2 * (desktop().buttonPadding(scale.dpi) + scale.px(2));
+    const int room =
+        scale.box(button.rect()).width() - 2 * (desktop().buttonPadding(scale.dpi) + scale.px(2));
     return fitted(desktop(), face, button.Caption(), room, scale.px(kLegibleFloorPixels));
 }
 
@@ -95,7 +95,7 @@ void FormSurface::fitFont(Entry& entry)
     // was made with; a stand-in with a taller line would otherwise push the
     // last lines out of their box.
     entry.pitch = label.style().font.isDefault() ? metrics.spacing
-                                                   : std::min(metrics.spacing, entry.font.pixels);
+                                                 : std::min(metrics.spacing, entry.font.pixels);
     entry.pitch = std::max(entry.pitch, 1);
 }
 

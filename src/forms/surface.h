@@ -106,8 +106,8 @@ private:
         PixelRect box;
         FontFace font;
         FontFace layoutFont; // labels: before it is made to fit the box
-        int pitch = 0;      // labels: from one line's top to the next
-        int lineHeight = 0; // labels: what one line needs to be whole
+        int pitch = 0;       // labels: from one line's top to the next
+        int lineHeight = 0;  // labels: what one line needs to be whole
         int ascent = 0;
     };
 

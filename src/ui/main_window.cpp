@@ -48,12 +48,16 @@ void MainWindow::bindEvents()
 }
 
 // What a screen reader says: each cell its note, each shift label its count
-// and each button its action, with the column they belong to.
+// and each button its action, with the column they belong to; an Original
+// cell's action marks or unmarks its note.
 void MainWindow::nameControls()
 {
     forms::LabelArray& org = labelArray("org");
-    for (int i = org.lowerBound(); i <= org.upperBound(); ++i)
-        org(i).AccessibleName = [&cell = org(i)] { return conversion::spokenCell(cell); };
+    for (int i = org.lowerBound(); i <= org.upperBound(); ++i) {
+        forms::Label& cell = org(i);
+        cell.AccessibleName = [&cell] { return conversion::spokenCell(cell); };
+        cell.AccessibleAction = [&cell] { return conversion::spokenMarkAction(cell); };
+    }
     forms::LabelArray& conv = labelArray("conv");
     for (int i = conv.lowerBound(); i <= conv.upperBound(); ++i)
         if (conv.contains(i))

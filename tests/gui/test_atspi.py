@@ -81,9 +81,16 @@ class ScreenReader(MainWindowTest):
         action = self.controls[description].queryAction()
         names = [action.getName(i) for i in range(action.nActions)]
         self.assertIn("Press", names, description)
+        # What a reader calls it: a note's press marks or unmarks it.
+        said = action.getDescription(names.index("Press"))
+        if description.startswith("org("):
+            row = int(description[4:-1])
+            self.assertEqual(said, "Unmark" if row in self.model.marked else "Mark", description)
+        else:
+            self.assertEqual(said, "Press", description)
         action.doAction(names.index("Press"))
         if description.startswith("org("):
-            self.model.toggle(int(description[4:-1]))
+            self.model.toggle(row)
         else:
             self.model.press(description)
 

@@ -15,7 +15,9 @@ import xml.etree.ElementTree as ET
 
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 JAPANESE = 0x0411
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll"}
+# Screen readers need oleacc, ole32 and oleaut32: on every Windows since 2000.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll",
+               "oleacc.dll", "ole32.dll", "oleaut32.dll"}
 EXPECTED_STRINGS = [
     ("Comments", "Marelo"),
     ("CompanyName", "Yavo"),

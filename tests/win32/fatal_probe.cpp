@@ -1,5 +1,6 @@
 // Starts the real program's windows on Windows and injects a fault that no
-// user action can reach, or closes the main window with help open. What the
+// user action can reach (some of them followed by a screen reader's press),
+// or closes the main window with help open. What the
 // fatal error report showed is printed on standard output, and the box is
 // dismissed as a user would.
 #include "check.h"
@@ -7,6 +8,8 @@
 
 #include "refusing_window.h"
 #include "ui/main_window.h"
+
+#include <oleacc.h>
 
 #include <cstdio>
 #include <memory>
@@ -44,6 +47,33 @@ void CALLBACK report(HWND, UINT, UINT_PTR, DWORD)
         0);
 }
 
+// Presses a control as a screen reader does, through its default action.
+void pressAccessible(const ui::MainWindow& main, std::u16string_view description)
+{
+    IAccessible* root = nullptr;
+    AccessibleObjectFromWindow(wintest::hwndOf(main), static_cast<DWORD>(OBJID_CLIENT),
+                               __uuidof(IAccessible), reinterpret_cast<void**>(&root));
+    if (root == nullptr)
+        return;
+    LONG count = 0;
+    root->get_accChildCount(&count);
+    for (LONG id = 1; id <= count; ++id) {
+        VARIANT child;
+        VariantInit(&child);
+        child.vt = VT_I4;
+        child.lVal = id;
+        BSTR text = nullptr;
+        root->get_accDescription(child, &text);
+        const bool found =
+            text != nullptr && std::u16string_view(reinterpret_cast<const char16_t*>(text),
+                                                   SysStringLen(text)) == description;
+        SysFreeString(text);
+        if (found)
+            root->accDoDefaultAction(child);
+    }
+    root->Release();
+}
+
 void CALLBACK start(HWND, UINT, UINT_PTR timer, DWORD)
 {
     KillTimer(nullptr, timer);
@@ -59,8 +89,17 @@ void CALLBACK start(HWND, UINT, UINT_PTR timer, DWORD)
             main.label("ud_3").setCaption(u"x");
             main.button("up_2").raiseClick();
         });
+    } else if (mode == L"accessible-shift-text") {
+        // The same, with Up pressed by a screen reader.
+        forms::dispatch([&] {
+            main.label("ud_3").Change = nullptr;
+            main.label("ud_3").setCaption(u"x");
+        });
+        pressAccessible(main, u"up_2");
     } else if (mode == L"help-window-fails") {
         forms::dispatch([&] { main.button("help_pb").raiseClick(); });
+    } else if (mode == L"accessible-help-window-fails") {
+        pressAccessible(main, u"help_pb");
     } else if (mode == L"close-with-help") {
         forms::dispatch([&] { main.help_pb_Click(); });
         SendMessageW(wintest::hwndOf(main), WM_CLOSE, 0, 0);
@@ -79,7 +118,7 @@ int wmain(int argc, wchar_t** argv)
     mode = argc > 1 ? argv[1] : L"";
     if (mode == L"main-window-fails")
         refusing::failingWindow = 1;
-    else if (mode == L"help-window-fails")
+    else if (mode == L"help-window-fails" || mode == L"accessible-help-window-fails")
         refusing::failingWindow = 2;
     wintest::Platform platform;
     ui::MainWindow main;

@@ -74,6 +74,10 @@ TEST(fatalReport)
         {L"shift-text", u"実行時エラー '13':\n\n型が一致しません。"},
         {L"main-window-fails", u"実行時エラー '1000':\n\nウィンドウの操作に失敗しました。"},
         {L"help-window-fails", u"実行時エラー '1000':\n\nウィンドウの操作に失敗しました。"},
+        // A screen reader's press takes the same way as a click, errors included.
+        {L"accessible-shift-text", u"実行時エラー '13':\n\n型が一致しません。"},
+        {L"accessible-help-window-fails",
+         u"実行時エラー '1000':\n\nウィンドウの操作に失敗しました。"},
     };
     for (const auto& c : cases) {
         const Run run = probe(c.mode);

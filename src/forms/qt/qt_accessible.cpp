@@ -1,5 +1,8 @@
 // Buttons, and labels that a click makes do something, can be pressed; a press
-// does what a click does.
+// does what a click does. The press keeps Qt's own action name, which AT-SPI
+// clients look for, and says the forms layer's word for it ("Mark", "Press")
+// as its localized name and as its description, which is what Qt's AT-SPI
+// bridge passes on.
 #include "forms/qt/qt_accessible.h"
 
 #include "forms/application.h"
@@ -111,6 +114,16 @@ public:
         }
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
+    QString localizedActionName(const QString& actionName) const override
+    {
+        if (actionName == pressAction() && label_ != nullptr)
+            return toQString(label_->accessibleAction());
+        return QAccessibleActionInterface::localizedActionName(actionName);
+    }
+    QString localizedActionDescription(const QString& actionName) const override
+    {
+        return localizedActionName(actionName);
+    }
 
 private:
     bool clickable() const { return label_ != nullptr && static_cast<bool>(label_->Click); }
@@ -207,6 +220,20 @@ public:
             static_cast<PushButton*>(widget())->click();
         else
             QAccessibleWidget::doAction(actionName);
+    }
+
+    QString localizedActionName(const QString& actionName) const override
+    {
+        const CommandButton* button = static_cast<PushButton*>(widget())->button();
+        if (actionName == pressAction() && button != nullptr)
+            return toQString(button->accessibleAction());
+        return QAccessibleWidget::localizedActionName(actionName);
+    }
+    QString localizedActionDescription(const QString& actionName) const override
+    {
+        if (actionName == pressAction())
+            return localizedActionName(actionName);
+        return QAccessibleWidget::localizedActionDescription(actionName);
     }
 };
 

@@ -5,10 +5,10 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QPalette>
 #include <QRawFont>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include <fontconfig/fontconfig.h>
 
@@ -65,7 +65,8 @@ bool QtDesktop::isJapanese(std::u16string_view family)
     FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
     bool found = false;
     if (pattern != nullptr && japanese != nullptr && objects != nullptr &&
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.constData())) &&
+        FcPatternAddString(pattern, FC_FAMILY,
+                           reinterpret_cast<const FcChar8*>(name.constData())) &&
         FcLangSetAdd(japanese, reinterpret_cast<const FcChar8*>("ja")) &&
         FcPatternAddLangSet(pattern, FC_LANG, japanese)) {
         // Listing, unlike matching, takes no substitutes: only faces of that name.

@@ -2,6 +2,7 @@
 #include "forms/win32/win32_form.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,11 +14,18 @@ extern Identity currentIdentity;
 extern bool programEnded;
 } // namespace detail
 
+namespace {
+bool comInitialized = false;
+} // namespace
+
 Application::Application(const char*, const Identity& identity)
 {
     detail::currentIdentity = identity;
     detail::programEnded = false;
     win32::becomeDpiAware();
+    // Screen readers reach the windows through COM: the user-interface thread
+    // is a single-threaded apartment, served by the event loop.
+    comInitialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_STANDARD_CLASSES;
@@ -26,7 +34,12 @@ Application::Application(const char*, const Identity& identity)
     SetThreadUILanguage(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
 }
 
-Application::~Application() = default;
+Application::~Application()
+{
+    if (comInitialized)
+        CoUninitialize();
+    comInitialized = false;
+}
 
 int Application::run(Form& startup)
 {

@@ -181,6 +181,7 @@ FormWindow::FormWindow(Form& form) : form_(&form)
     registry().push_back(this);
     setWindowLong(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     setWindowLong(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::procedure));
+    accessible_ = std::make_unique<AccessibleBridge>(*this);
 
     // Buttons are native windows, above everything the window paints. The
     // first in keyboard order is the first child, as in a dialog.
@@ -191,12 +192,14 @@ FormWindow::FormWindow(Form& form) : form_(&form)
         check(SetWindowPos(buttons_.back()->hwnd(), after, 0, 0, 0, 0,
                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE));
         after = buttons_.back()->hwnd();
+        accessible_->adopt(after, *button);
     }
     applyDpi(windowDpi(hwnd_), true);
 }
 
 FormWindow::~FormWindow()
 {
+    accessible_->retire();
     auto& windows = registry();
     windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
     detach();
@@ -295,6 +298,7 @@ void FormWindow::show()
         if (ButtonWindow* button = windowOf(form_->surface()->firstFocus()))
             focus_ = button->hwnd();
     ShowWindow(hwnd_, SW_SHOW);
+    accessible_->shown();
     if (first && GetActiveWindow() == hwnd_)
         restoreFocus();
 }
@@ -302,6 +306,7 @@ void FormWindow::show()
 void FormWindow::hide()
 {
     ShowWindow(hwnd_, SW_HIDE);
+    accessible_->hidden();
 }
 
 void FormWindow::activate()
@@ -319,7 +324,10 @@ void FormWindow::invalidate(const PixelRect& area)
     check(InvalidateRect(hwnd_, &r, FALSE));
 }
 
-void FormWindow::changed(const Control&, Property) {}
+void FormWindow::changed(const Control& control, Property)
+{
+    accessible_->nameChanged(control);
+}
 
 void FormWindow::restoreFocus()
 {
@@ -437,6 +445,10 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             dispatch([form] { form->Unload(); });
         return 0;
     }
+    case WM_GETOBJECT:
+        if (const LRESULT object = accessible_->getObject(wParam, lParam))
+            return object;
+        break;
     case WM_ENDSESSION:
         if (wParam != 0 && !ended()) {
             Form* form = form_;
@@ -499,6 +511,56 @@ void FormWindow::paint(HDC dc)
     painter.fill({0, 0, width, height}, form_->surface()->backColor());
     form_->surface()->paint(painter);
     check(BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY));
+}
+
+// What the screen readers' bridge asks of the window.
+
+RECT FormWindow::controlBox(const Control& control) const
+{
+    if (control.kind() == ControlKind::CommandButton)
+        if (HWND window = buttonWindow(control)) {
+            RECT box{};
+            GetWindowRect(window, &box);
+            MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&box), 2);
+            return box;
+        }
+    return form_ != nullptr ? toRECT(form_->surface()->box(control)) : RECT{};
+}
+
+RECT FormWindow::lineBox(const Control& label, int line) const
+{
+    if (form_ == nullptr || label.kind() != ControlKind::Label)
+        return {};
+    const FormSurface& surface = *form_->surface();
+    const PixelRect box = surface.box(label);
+    const int frame =
+        label.style().border == BorderStyle::FixedSingle ? surface.scale().thickness() : 0;
+    const int pitch = surface.linePitch(static_cast<const Label&>(label));
+    const int top = box.top + frame + pitch * line;
+    return {box.left + frame, top, box.right - frame, std::min(top + pitch, box.bottom - frame)};
+}
+
+const Control* FormWindow::controlAt(POINT point) const
+{
+    if (form_ == nullptr)
+        return nullptr;
+    HWND child = ChildWindowFromPointEx(hwnd_, point, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    for (const auto& button : buttons_)
+        if (button->hwnd() == child)
+            return button->button();
+    return form_->surface()->labelAt({point.x, point.y});
+}
+
+// A button is clicked as the mouse does it, taking the focus; a label's click
+// goes to its handler.
+void FormWindow::press(Control& control)
+{
+    if (control.kind() == ControlKind::CommandButton) {
+        if (HWND window = buttonWindow(control))
+            SendMessageW(window, BM_CLICK, 0, 0);
+    } else {
+        dispatch([&control] { control.raiseClick(); });
+    }
 }
 
 void processEvents()

@@ -5,6 +5,7 @@
 #include "forms/backend.h"
 #include "forms/form.h"
 #include "forms/surface.h"
+#include "forms/win32/win32_accessible.h"
 #include "forms/win32/win32_system.h"
 
 #include <memory>
@@ -40,7 +41,7 @@ private:
 };
 
 // A top-level window of the program.
-class FormWindow final : public FormPeer
+class FormWindow final : public FormPeer, public AccessibleHost
 {
 public:
     explicit FormWindow(Form& form);
@@ -54,13 +55,20 @@ public:
     void invalidate(const PixelRect& area) override;
     void changed(const Control& control, Property property) override;
 
-    HWND hwnd() const { return hwnd_; }
-    Form* form() const { return form_; }
+    HWND hwnd() const override { return hwnd_; }
+    Form* form() const override { return form_; }
     FormSurface* surface() const { return form_ != nullptr ? form_->surface() : nullptr; }
     // The window of a button of this form, or null.
     HWND buttonWindow(const Control& control) const;
     // The button that has the keyboard focus, or null.
     CommandButton* focusedButton() const;
+
+    // What the screen readers' bridge asks of the window.
+    RECT controlBox(const Control& control) const override;
+    RECT lineBox(const Control& label, int line) const override;
+    const Control* controlAt(POINT point) const override;
+    const Control* focusedControl() const override { return focusedButton(); }
+    void press(Control& control) override;
 
     // The program's window that holds `hwnd` (itself or one of its buttons), or null.
     static FormWindow* of(HWND hwnd);
@@ -89,6 +97,7 @@ private:
     std::vector<std::unique_ptr<ButtonWindow>> buttons_;
     HWND focus_ = nullptr; // the control to give the focus back to on activation
     bool shownBefore_ = false;
+    std::unique_ptr<AccessibleBridge> accessible_;
 };
 
 // Runs what is waiting in the message queue, as the event loop would.

@@ -1,0 +1,76 @@
+// What a screen reader finds in a window through Microsoft Active
+// Accessibility: the client area as one object whose children are the
+// window's labels and buttons, with the names, roles, actions and states the
+// forms layer gives them, and the events that tell of their changes.
+//
+// The bridge knows its window only through AccessibleHost, so it does not
+// depend on which controls are windows of their own and which are drawn.
+#pragma once
+
+#include "forms/form.h"
+#include "forms/win32/win32_system.h"
+
+#include <memory>
+
+namespace forms::win32 {
+
+// What the bridge asks of its window. Boxes and points are in client pixels.
+class AccessibleHost
+{
+public:
+    // The top-level window; its client area is the root of what a reader sees.
+    virtual HWND hwnd() const = 0;
+    // The window's form, or null once the window is on its way out.
+    virtual Form* form() const = 0;
+    // The control's box as it stands on the screen now.
+    virtual RECT controlBox(const Control& control) const = 0;
+    // The box of line `line` (from 0) of a label's text.
+    virtual RECT lineBox(const Control& label, int line) const = 0;
+    // The control a click at `point` would reach, or null.
+    virtual const Control* controlAt(POINT point) const = 0;
+    // The control with the keyboard focus, or null.
+    virtual const Control* focusedControl() const = 0;
+    // Exactly what a click on the control does, errors included.
+    virtual void press(Control& control) = 0;
+
+protected:
+    ~AccessibleHost() = default;
+};
+
+// What the bridge and the objects it hands out share; outlives the window.
+struct AccessibleLink;
+
+// The Active Accessibility bridge of one window. Child ids 1..N are the
+// window's controls but lines, in declaration order. A label of several lines
+// is an object of its own whose children are its lines.
+class AccessibleBridge
+{
+public:
+    explicit AccessibleBridge(AccessibleHost& host);
+    ~AccessibleBridge();
+    AccessibleBridge(const AccessibleBridge&) = delete;
+    AccessibleBridge& operator=(const AccessibleBridge&) = delete;
+
+    // The answer to the window's WM_GETOBJECT: the client area's object, or 0
+    // for what the system answers itself.
+    LRESULT getObject(WPARAM wParam, LPARAM lParam);
+    // A control that is a native window of its own (a push button): its own
+    // WM_GETOBJECT answers with the same element as the window's. The system
+    // tells screen readers when such a window takes the focus, and they then
+    // ask it. Lasts until the window or the bridge goes.
+    void adopt(HWND native, const Control& control);
+
+    // The control's property changed: tells screen readers if its name did.
+    void nameChanged(const Control& control);
+    void shown();
+    void hidden();
+
+    // The window is going: every object a reader still holds answers that it
+    // is no longer connected, and no event is sent any more.
+    void retire();
+
+private:
+    std::shared_ptr<AccessibleLink> link_;
+};
+
+} // namespace forms::win32

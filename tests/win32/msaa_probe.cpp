@@ -1,0 +1,514 @@
+// MARELO.exe as a screen reader finds it: from another process, through
+// Microsoft Active Accessibility. Starts the program, reads the tree of its
+// main window (every name, description, role, state, action and box), presses
+// controls through their default action and follows the names, reads the help
+// window line by line, and checks that objects of a closed window fail
+// cleanly.
+//   msaa_probe PATH-OF-MARELO.exe
+#include "check.h"
+#include "help_text_expected.h"
+#include "msaa_reader.h"
+
+#include "ui/layouts.h"
+
+#include <string>
+#include <vector>
+
+using msaa::Element;
+
+inline bool operator==(const RECT& a, const RECT& b)
+{
+    return EqualRect(&a, &b) != FALSE;
+}
+
+namespace {
+
+std::wstring programPath;
+
+struct Session
+{
+    PROCESS_INFORMATION process{};
+    HWND main = nullptr;
+    IAccessible* root = nullptr;
+    model::KeyTableModel table;
+    const std::vector<const forms::ControlRow*> rows = msaa::readable(ui::kMainLayout);
+
+    // Lets go of the program, ending it if a failed test left it running.
+    void finish()
+    {
+        if (root != nullptr)
+            root->Release();
+        root = nullptr;
+        if (process.hProcess != nullptr) {
+            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(process.hProcess, 99);
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+            process = {};
+        }
+    }
+
+    long idOf(std::string_view name, int index = forms::kNoIndex) const
+    {
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (rows[i]->name == name && rows[i]->index == index)
+                return static_cast<long>(i) + 1;
+        return 0;
+    }
+};
+
+Session& session()
+{
+    static Session s;
+    return s;
+}
+
+// Under Wine the program's path comes as a Unix path; Wine names its DOS twin.
+std::wstring dosPath(const std::wstring& path)
+{
+    using ToDos = LPWSTR(CDECL*)(LPCSTR);
+    auto toDos = reinterpret_cast<ToDos>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_dos_file_name")));
+    if (toDos == nullptr || path.empty() || path[0] != L'/')
+        return path;
+    char unix[MAX_PATH * 4] = {};
+    WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, unix, sizeof unix, nullptr, nullptr);
+    LPWSTR dos = toDos(unix);
+    if (dos == nullptr)
+        return path;
+    std::wstring result = dos;
+    HeapFree(GetProcessHeap(), 0, dos);
+    return result;
+}
+
+// The program's visible top-level window with this title.
+HWND windowTitled(const wchar_t* title)
+{
+    struct Search
+    {
+        const wchar_t* title;
+        DWORD pid;
+        HWND found;
+    } search{title, session().process.dwProcessId, nullptr};
+    EnumWindows(
+        [](HWND hwnd, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            wchar_t text[64] = {};
+            GetWindowTextW(hwnd, text, 64);
+            if (pid == s.pid && IsWindowVisible(hwnd) && std::wstring(text) == s.title) {
+                s.found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+IAccessible* clientObject(HWND hwnd)
+{
+    IAccessible* object = nullptr;
+    const HRESULT hr =
+        AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                   reinterpret_cast<void**>(&object));
+    if (FAILED(hr)) {
+        std::printf("  AccessibleObjectFromWindow failed: 0x%08lx\n",
+                    static_cast<unsigned long>(hr));
+        return nullptr;
+    }
+    return object;
+}
+
+POINT clientOrigin(HWND hwnd)
+{
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    return origin;
+}
+
+// Every name of the main window as the model says; prints the first that differ.
+bool namesAsTheModelSays()
+{
+    Session& s = session();
+    for (std::size_t i = 0; i < s.rows.size(); ++i)
+        if (msaa::name({s.root, static_cast<long>(i) + 1}) !=
+            msaa::expectedName(*s.rows[i], s.table))
+            return false;
+    return true;
+}
+
+void reportNames()
+{
+    Session& s = session();
+    int shown = 0;
+    for (std::size_t i = 0; i < s.rows.size() && shown < 5; ++i) {
+        const std::u16string got = msaa::name({s.root, static_cast<long>(i) + 1});
+        const std::u16string want = msaa::expectedName(*s.rows[i], s.table);
+        if (got != want) {
+            ++shown;
+            std::printf("    %s says \"%s\", expected \"%s\"\n",
+                        check::utf8(msaa::displayName(*s.rows[i])).c_str(),
+                        check::utf8(got).c_str(), check::utf8(want).c_str());
+        }
+    }
+}
+
+// Presses a control through its default action, then waits for every name to follow.
+void pressAndFollow(std::string_view name, int index, model::Step step)
+{
+    Session& s = session();
+    const long id = s.idOf(name, index);
+    CHECK(id != 0);
+    CHECK_EQ(s.root->accDoDefaultAction(msaa::childId(id)), S_OK);
+    s.table.apply(step);
+    if (!CHECK(msaa::until(namesAsTheModelSays)))
+        reportNames();
+}
+
+} // namespace
+
+TEST(startsAndAnswers)
+{
+    Session& s = session();
+    const std::wstring exe = dosPath(programPath);
+    std::wstring command = L"\"" + exe + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CHECK(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &s.process))) {
+        std::printf("  cannot start %ls\n", exe.c_str());
+        return;
+    }
+    WaitForInputIdle(s.process.hProcess, 20000);
+    CHECK(msaa::until([&] { return (s.main = windowTitled(L"Marelo")) != nullptr; }));
+    // The focus is on Down under Converted_1 once the window is active.
+    CHECK(msaa::until([&] {
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        return GetGUIThreadInfo(s.process.dwThreadId, &gui) && gui.hwndFocus != nullptr &&
+               gui.hwndFocus != s.main;
+    }));
+    if (s.main != nullptr)
+        s.root = clientObject(s.main);
+    CHECK(s.root != nullptr);
+}
+
+TEST(theClientAreaHoldsEveryControlButTheLines)
+{
+    Session& s = session();
+    if (s.root == nullptr)
+        return;
+    const Element root{s.root, CHILDID_SELF};
+    CHECK_EQ(msaa::role(root), long(ROLE_SYSTEM_CLIENT));
+    CHECK_EQ(msaa::name(root), std::u16string(u"Marelo"));
+    CHECK_EQ(msaa::state(root) & STATE_SYSTEM_INVISIBLE, 0L);
+    RECT client{};
+    GetClientRect(s.main, &client);
+    const POINT origin = clientOrigin(s.main);
+    OffsetRect(&client, origin.x, origin.y);
+    CHECK_EQ(msaa::location(root), client);
+
+    // 48 cells, 4 headings, 3 shift labels and 8 buttons, as simple elements.
+    CHECK_EQ(msaa::childCount(s.root), 63L);
+    VARIANT children[70];
+    LONG got = 0;
+    CHECK_EQ(AccessibleChildren(s.root, 0, 70, children, &got), S_FALSE);
+    CHECK_EQ(got, 63L);
+    for (LONG i = 0; i < got; ++i) {
+        CHECK_EQ(children[i].vt, VARTYPE(VT_I4));
+        CHECK_EQ(children[i].lVal, i + 1);
+        VariantClear(&children[i]);
+    }
+}
+
+TEST(everyControlSaysWhatItIsAndStandsInItsPlace)
+{
+    Session& s = session();
+    if (s.root == nullptr)
+        return;
+    const POINT origin = clientOrigin(s.main);
+    int cells = 0, counts = 0, buttons = 0;
+    for (std::size_t i = 0; i < s.rows.size(); ++i) {
+        const forms::ControlRow& row = *s.rows[i];
+        const Element e{s.root, static_cast<long>(i) + 1};
+        const std::string what = check::utf8(msaa::displayName(row));
+        const std::u16string name = msaa::name(e);
+        bool ok = CHECK_EQ(name, msaa::expectedName(row, s.table));
+        ok &= CHECK_EQ(msaa::description(e), msaa::displayName(row));
+        const bool button = msaa::isButton(row);
+        ok &=
+            CHECK_EQ(msaa::role(e), long(button ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_STATICTEXT));
+        long wantState = button ? STATE_SYSTEM_FOCUSABLE : 0;
+        if (row.name == "dn_1")
+            wantState |= STATE_SYSTEM_FOCUSED;
+        ok &= CHECK_EQ(msaa::state(e), wantState);
+        ok &= CHECK_EQ(msaa::defaultAction(e), msaa::expectedAction(row, s.table));
+        ok &= CHECK(msaa::boxFits(row, msaa::location(e), origin));
+        if (!ok)
+            std::printf("    at %s, box %s\n", what.c_str(),
+                        check::show(msaa::location(e)).c_str());
+        cells += row.name == "org" || row.name == "conv";
+        counts += row.name.starts_with("ud_");
+        buttons += button;
+    }
+    CHECK_EQ(cells, 48);
+    CHECK_EQ(counts, 3);
+    CHECK_EQ(buttons, 8);
+
+    VARIANT focus;
+    VariantInit(&focus);
+    CHECK_EQ(s.root->get_accFocus(&focus), S_OK);
+    CHECK_EQ(focus.vt, VARTYPE(VT_I4));
+    CHECK_EQ(focus.lVal, s.idOf("dn_1"));
+}
+
+TEST(hitTestAndNavigation)
+{
+    Session& s = session();
+    if (s.root == nullptr)
+        return;
+    for (std::size_t i = 0; i < s.rows.size(); ++i) {
+        const long id = static_cast<long>(i) + 1;
+        const RECT box = msaa::location({s.root, id});
+        VARIANT hit;
+        VariantInit(&hit);
+        s.root->accHitTest((box.left + box.right) / 2, (box.top + box.bottom) / 2, &hit);
+        if (!CHECK(hit.vt == VT_I4 && hit.lVal == id))
+            std::printf("    at %s\n", check::utf8(msaa::displayName(*s.rows[i])).c_str());
+        VariantClear(&hit);
+    }
+    const POINT origin = clientOrigin(s.main);
+    VARIANT hit;
+    VariantInit(&hit);
+    // The bare client area is the object itself; outside it there is nothing.
+    CHECK_EQ(s.root->accHitTest(origin.x + 2, origin.y + 2, &hit), S_OK);
+    CHECK(hit.vt == VT_I4 && hit.lVal == CHILDID_SELF);
+    CHECK_EQ(s.root->accHitTest(origin.x - 5, origin.y - 5, &hit), S_FALSE);
+    CHECK_EQ(hit.vt, VARTYPE(VT_EMPTY));
+
+    auto navigate = [&](long direction, long from) {
+        VARIANT end;
+        VariantInit(&end);
+        const HRESULT hr = s.root->accNavigate(direction, msaa::childId(from), &end);
+        return hr == S_OK && end.vt == VT_I4 ? end.lVal : -1;
+    };
+    CHECK_EQ(navigate(NAVDIR_FIRSTCHILD, CHILDID_SELF), 1L);
+    CHECK_EQ(navigate(NAVDIR_LASTCHILD, CHILDID_SELF), 63L);
+    CHECK_EQ(navigate(NAVDIR_NEXT, 5), 6L);
+    CHECK_EQ(navigate(NAVDIR_PREVIOUS, 5), 4L);
+    CHECK_EQ(navigate(NAVDIR_PREVIOUS, 1), -1L);
+    CHECK_EQ(navigate(NAVDIR_NEXT, 63), -1L);
+
+    // The parent is the system's object of the window itself, which names the window.
+    IDispatch* parent = nullptr;
+    CHECK_EQ(s.root->get_accParent(&parent), S_OK);
+    if (CHECK(parent != nullptr))
+        parent->Release();
+    HWND window = nullptr;
+    CHECK_EQ(WindowFromAccessibleObject(s.root, &window), S_OK);
+    CHECK(window == s.main);
+}
+
+// A reader that follows the focus or the mouse asks the button's own window:
+// it answers with the same element.
+TEST(buttonWindowsAnswerAsTheirElements)
+{
+    Session& s = session();
+    if (s.root == nullptr)
+        return;
+    std::vector<HWND> buttons;
+    EnumChildWindows(
+        s.main,
+        [](HWND hwnd, LPARAM data) -> BOOL {
+            wchar_t cls[32] = {};
+            GetClassNameW(hwnd, cls, 32);
+            if (lstrcmpiW(cls, L"Button") == 0)
+                reinterpret_cast<std::vector<HWND>*>(data)->push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&buttons));
+    CHECK_EQ(buttons.size(), std::size_t(8));
+    for (HWND button : buttons) {
+        IAccessible* own = clientObject(button);
+        if (!CHECK(own != nullptr))
+            continue;
+        const Element e{own, CHILDID_SELF};
+        RECT window{};
+        GetWindowRect(button, &window);
+        CHECK_EQ(msaa::location(e), window);
+        const long id = s.idOf(std::string(check::utf8(msaa::description(e))));
+        if (CHECK(id != 0))
+            CHECK_EQ(msaa::name(e), msaa::name({s.root, id}));
+        CHECK_EQ(msaa::role(e), long(ROLE_SYSTEM_PUSHBUTTON));
+        CHECK_EQ(msaa::defaultAction(e), std::u16string(u"Press"));
+        CHECK((msaa::state(e) & STATE_SYSTEM_FOCUSABLE) != 0);
+        own->Release();
+    }
+}
+
+TEST(pressingTheOriginalEMarksItsRow)
+{
+    if (session().root == nullptr)
+        return;
+    pressAndFollow("org", 4, {model::Action::Org, 4});
+    CHECK_EQ(msaa::defaultAction({session().root, session().idOf("org", 4)}),
+             std::u16string(u"Unmark"));
+}
+
+TEST(pressingUpUnderConverted1ShiftsAllThree)
+{
+    Session& s = session();
+    if (s.root == nullptr)
+        return;
+    pressAndFollow("up_1", forms::kNoIndex, {model::Action::Up1});
+    // Pressed as a click does it, the button has taken the focus.
+    CHECK(msaa::until([&] {
+        return msaa::state({s.root, s.idOf("up_1")}) & STATE_SYSTEM_FOCUSED;
+    }));
+}
+
+TEST(pressingTheOtherButtonsAndUnmarking)
+{
+    if (session().root == nullptr)
+        return;
+    pressAndFollow("dn_2", forms::kNoIndex, {model::Action::Dn2});
+    pressAndFollow("org", 7, {model::Action::Org, 7});
+    pressAndFollow("up_3", forms::kNoIndex, {model::Action::Up3});
+    pressAndFollow("org", 4, {model::Action::Org, 4});
+    pressAndFollow("dn_1", forms::kNoIndex, {model::Action::Dn1});
+    pressAndFollow("reset", forms::kNoIndex, {model::Action::Reset});
+    // Labels that a click does nothing for have no action to press.
+    Session& s = session();
+    CHECK_EQ(s.root->accDoDefaultAction(msaa::childId(s.idOf("conv", 4))),
+             HRESULT(DISP_E_MEMBERNOTFOUND));
+    CHECK_EQ(s.root->accDoDefaultAction(msaa::childId(s.idOf("ud_1"))),
+             HRESULT(DISP_E_MEMBERNOTFOUND));
+    CHECK_EQ(s.root->accDoDefaultAction(msaa::childId(64)), HRESULT(E_INVALIDARG));
+}
+
+// The help text is one static text, read whole, whose children are its nine
+// lines, read one at a time.
+TEST(helpWindowReadsAsItsNineLines)
+{
+    Session& s = session();
+    if (s.root == nullptr)
+        return;
+    CHECK_EQ(s.root->accDoDefaultAction(msaa::childId(s.idOf("help_pb"))), S_OK);
+    HWND help = nullptr;
+    if (!CHECK(msaa::until([&] { return (help = windowTitled(L"HELP")) != nullptr; })))
+        return;
+    IAccessible* root = clientObject(help);
+    if (!CHECK(root != nullptr))
+        return;
+    CHECK_EQ(msaa::name({root, CHILDID_SELF}), std::u16string(u"HELP"));
+    CHECK_EQ(msaa::role({root, CHILDID_SELF}), long(ROLE_SYSTEM_CLIENT));
+    CHECK_EQ(msaa::childCount(root), 1L);
+    VARIANT child;
+    LONG got = 0;
+    CHECK_EQ(AccessibleChildren(root, 0, 1, &child, &got), S_OK);
+    IAccessible* text = nullptr;
+    if (CHECK(got == 1 && child.vt == VT_DISPATCH))
+        child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&text));
+    VariantClear(&child);
+    if (!CHECK(text != nullptr)) {
+        root->Release();
+        return;
+    }
+    const Element whole{text, CHILDID_SELF};
+    std::u16string all;
+    for (int i = 0; i < 9; ++i)
+        all += (i > 0 ? u"\r\n" : u"") + helptest::kExpectedLines[i];
+    CHECK_EQ(msaa::name(whole), all);
+    CHECK_EQ(msaa::role(whole), long(ROLE_SYSTEM_STATICTEXT));
+    CHECK_EQ(msaa::description(whole), std::u16string(u"Label1"));
+    CHECK_EQ(msaa::state(whole), 0L);
+    CHECK_EQ(msaa::defaultAction(whole), std::u16string());
+    const RECT box = msaa::location(whole);
+    const POINT origin = clientOrigin(help);
+    CHECK_EQ(box, (RECT{origin.x, origin.y + 8, origin.x + 521, origin.y + 129}));
+    CHECK_EQ(msaa::childCount(text), 9L);
+    RECT previous{box.left, box.top, box.right, box.top};
+    for (long line = 1; line <= 9; ++line) {
+        const Element e{text, line};
+        CHECK_EQ(msaa::name(e), helptest::kExpectedLines[line - 1]);
+        CHECK_EQ(msaa::role(e), long(ROLE_SYSTEM_STATICTEXT));
+        // Lines stand one under the other, at one pitch, inside the label's box.
+        const RECT r = msaa::location(e);
+        const bool stacked = r.left == box.left && r.right == box.right &&
+                             r.top == previous.bottom && r.bottom > r.top &&
+                             r.bottom <= box.bottom &&
+                             (line == 1 || r.bottom - r.top == previous.bottom - previous.top);
+        if (!CHECK(stacked))
+            std::printf("    line %ld at %s\n", line, check::show(r).c_str());
+        previous = r;
+    }
+    // A point on the fourth line is that line, and within the window, the text.
+    VARIANT hit;
+    VariantInit(&hit);
+    const RECT fourth = msaa::location({text, 4});
+    text->accHitTest(fourth.left + 5, (fourth.top + fourth.bottom) / 2, &hit);
+    CHECK(hit.vt == VT_I4 && hit.lVal == 4);
+    root->accHitTest(fourth.left + 5, (fourth.top + fourth.bottom) / 2, &hit);
+    CHECK_EQ(hit.vt, VARTYPE(VT_DISPATCH));
+    VariantClear(&hit);
+    IDispatch* parent = nullptr;
+    CHECK_EQ(text->get_accParent(&parent), S_OK);
+    if (CHECK(parent != nullptr)) {
+        IAccessible* up = nullptr;
+        parent->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&up));
+        if (CHECK(up != nullptr)) {
+            CHECK_EQ(msaa::name({up, CHILDID_SELF}), std::u16string(u"HELP"));
+            up->Release();
+        }
+        parent->Release();
+    }
+
+    // Closed, the window is gone; what a reader still holds of it fails, and
+    // nothing hangs or crashes.
+    PostMessageW(help, WM_SYSCOMMAND, SC_CLOSE, 0);
+    CHECK(msaa::until([&] { return windowTitled(L"HELP") == nullptr && !IsWindow(help); }));
+    BSTR name = nullptr;
+    const HRESULT rootAfter = root->get_accName(msaa::childId(CHILDID_SELF), &name);
+    const HRESULT textAfter = text->get_accName(msaa::childId(1), &name);
+    if (!CHECK(FAILED(rootAfter) && FAILED(textAfter)))
+        std::printf("    answers after the close: 0x%08lx 0x%08lx\n",
+                    static_cast<unsigned long>(rootAfter), static_cast<unsigned long>(textAfter));
+    text->Release();
+    root->Release();
+    // The main window goes on answering.
+    CHECK_EQ(msaa::name({s.root, s.idOf("ud_1")}), std::u16string(u"Converted_1 shift 0"));
+}
+
+TEST(closingMainEndsTheProgram)
+{
+    Session& s = session();
+    if (s.root == nullptr)
+        return;
+    PostMessageW(s.main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    CHECK_EQ(WaitForSingleObject(s.process.hProcess, 20000), DWORD(WAIT_OBJECT_0));
+    DWORD status = 1;
+    GetExitCodeProcess(s.process.hProcess, &status);
+    CHECK_EQ(status, DWORD(0));
+    // The program is gone: a reader's object fails and can be let go.
+    BSTR name = nullptr;
+    CHECK(FAILED(s.root->get_accName(msaa::childId(CHILDID_SELF), &name)));
+    s.root->Release();
+    s.root = nullptr;
+}
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc != 2) {
+        std::printf("usage: msaa_probe PATH-OF-MARELO.exe\n");
+        return 2;
+    }
+    programPath = argv[1];
+    // A reader's thread is a single-threaded apartment, like the program's.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const int status = check::runAll(1, argv);
+    session().finish();
+    CoUninitialize();
+    return status;
+}
