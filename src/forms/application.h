@@ -5,6 +5,7 @@
 #include "forms/error.h"
 #include "forms/form.h"
 
+#include <memory>
 #include <new>
 #include <string_view>
 
@@ -33,6 +34,12 @@ public:
 
     // Loads and shows the start-up window, then runs the event loop until End().
     int run(Form& startup);
+
+private:
+    // What the backend keeps for the run. It goes with the Application, from
+    // main's stack, and never with the static objects at exit.
+    struct Platform;
+    std::unique_ptr<Platform> platform_;
 };
 
 const Identity& identity();

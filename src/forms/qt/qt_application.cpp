@@ -10,7 +10,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
+#include <optional>
+#include <string>
 
 namespace forms {
 
@@ -19,23 +20,40 @@ extern Identity currentIdentity;
 extern bool programEnded;
 } // namespace detail
 
-namespace {
+// The toolkit's side of the run. The arguments are declared first: the
+// application object keeps references to them to the end.
+struct Application::Platform
+{
+    explicit Platform(const char* programPath);
+    ~Platform();
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
 
-int qtArgc = 1;
-char* qtArgv[2] = {nullptr, nullptr};
-std::unique_ptr<QApplication> ownedApplication;
+    std::string path;
+    int argc = 1;
+    char* argv[2] = {path.data(), nullptr};
+    // Unless the process already has one (a test's).
+    std::optional<QApplication> application;
+};
 
-} // namespace
+Application::Platform::Platform(const char* programPath)
+    : path(programPath != nullptr ? programPath : "marelo")
+{
+    if (QApplication::instance() == nullptr)
+        application.emplace(argc, argv);
+}
+
+Application::Platform::~Platform()
+{
+    // Windows retired inside their own events are deleted here at the latest.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 Application::Application(const char* programPath, const Identity& identity)
 {
     detail::currentIdentity = identity;
     detail::programEnded = false;
-    if (QApplication::instance() == nullptr) {
-        static std::string path = programPath != nullptr ? programPath : "marelo";
-        qtArgv[0] = path.data();
-        ownedApplication = std::make_unique<QApplication>(qtArgc, qtArgv);
-    }
+    platform_ = std::make_unique<Platform>(programPath);
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     QCoreApplication::setApplicationName(qt::toQString(identity.title));
     QCoreApplication::setApplicationVersion(qt::toQString(identity.version));
@@ -46,12 +64,8 @@ Application::Application(const char* programPath, const Identity& identity)
         QApplication::setWindowIcon(QIcon(QPixmap(identity.iconXpm)));
 }
 
-Application::~Application()
-{
-    // Windows retired inside their own events are deleted here at the latest.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ownedApplication.reset();
-}
+// The windows, on main's stack too, have gone before this.
+Application::~Application() = default;
 
 int Application::run(Form& startup)
 {
