@@ -14,6 +14,7 @@ const forms::Identity& programIdentity()
         .organisation = kOrganisation,
         .desktopId = kAppId,
         .iconXpm = marelo_icon_xpm,
+        .command = kCommand,
     };
     return identity;
 }
