@@ -1,8 +1,8 @@
 # Sourced by run.sh, test.sh and bench/run.sh: installs the Debian packages they need, once.
 
 # Packages to build and start the program.
-BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libfontconfig-dev fonts-ipafont-gothic
-                fonts-ipafont-mincho python3)
+BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libfontconfig-dev libxcb1-dev
+                fonts-ipafont-gothic fonts-ipafont-mincho python3)
 # Packages the tests need besides.
 TEST_PACKAGES=(clang-format xvfb xauth x11-utils xdotool imagemagick python3-xlib python3-pil
                desktop-file-utils appstream lintian dpkg-dev file

@@ -16,6 +16,7 @@ const forms::Identity& programIdentity()
         .homePage = kHomePage,
         .desktopId = kAppId,
         .iconXpm = marelo_icon_xpm,
+        .command = kCommand,
     };
     return identity;
 }

@@ -1,5 +1,10 @@
-// The platform-free half of the application: its identity and whether it has ended.
+// The platform-free half of the application: its identity, whether it has
+// ended, and what it says when it has no display.
 #include "forms/application.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace forms {
 
@@ -16,6 +21,31 @@ const Identity& identity()
 bool ended()
 {
     return detail::programEnded;
+}
+
+namespace {
+
+[[noreturn]] void endWithoutDisplay(const std::string& what)
+{
+    const std::string line = std::string(identity().command) + ": " + what + "\n";
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+    std::_Exit(kNoDisplayExitStatus);
+}
+
+} // namespace
+
+void displayLost(std::string_view display)
+{
+    endWithoutDisplay("lost the connection to display " + std::string(display));
+}
+
+void noDisplay(std::string_view display)
+{
+    const std::string where = display.empty() ? std::string(": DISPLAY is not set")
+                                              : " at \"" + std::string(display) + "\"";
+    endWithoutDisplay("no display could be opened" + where +
+                      "; set DISPLAY to a running X server, e.g. DISPLAY=:0");
 }
 
 } // namespace forms

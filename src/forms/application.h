@@ -5,6 +5,7 @@
 #include "forms/error.h"
 #include "forms/form.h"
 
+#include <memory>
 #include <new>
 #include <string_view>
 
@@ -19,10 +20,13 @@ struct Identity
     std::u16string_view homePage;
     std::u16string_view desktopId;        // desktop entry / application id
     const char* const* iconXpm = nullptr; // the icon of every window
+    std::string_view command;             // starts each line the program writes on stderr
 };
 
 // Exit status of a program ended by the fatal error report.
 inline constexpr int kFatalExitStatus = 1;
+// Exit status of a program whose display went away or could not be opened.
+inline constexpr int kNoDisplayExitStatus = 3;
 
 class Application
 {
@@ -35,6 +39,12 @@ public:
 
     // Loads and shows the start-up window, then runs the event loop until End().
     int run(Form& startup);
+
+private:
+    // What the backend keeps for the run. It goes with the Application, from
+    // main's stack, and never with the static objects at exit.
+    struct Platform;
+    std::unique_ptr<Platform> platform_;
 };
 
 const Identity& identity();
@@ -46,6 +56,15 @@ bool ended();
 
 // Shows the fatal error report and ends the program with kFatalExitStatus.
 [[noreturn]] void fatal(const RuntimeError& error);
+
+// The display `display` has gone: says so in one line on stderr and ends the
+// program at once with kNoDisplayExitStatus. No window or destructor can run
+// any more without it.
+[[noreturn]] void displayLost(std::string_view display);
+// No display could be opened at the start (`display` is empty when none was
+// named): says so in one line on stderr, with how to name one, and ends the
+// program with kNoDisplayExitStatus.
+[[noreturn]] void noDisplay(std::string_view display);
 
 // The boundary of every event: a handler's uncaught run-time error is fatal.
 template <class Handler> void dispatch(Handler&& handler) noexcept

@@ -1,7 +1,7 @@
 // Starts the real program's windows on Windows and injects a fault that no
 // user action can reach (some of them followed by a screen reader's press),
-// or closes the main window with help open. What the
-// fatal error report showed is printed on standard output, and the box is
+// closes the main window with help open, or ends the session under it. What
+// the fatal error report showed is printed on standard output, and the box is
 // dismissed as a user would.
 #include "check.h"
 #include "win32_test.h"
@@ -103,6 +103,14 @@ void CALLBACK start(HWND, UINT, UINT_PTR timer, DWORD)
     } else if (mode == L"close-with-help") {
         forms::dispatch([&] { main.help_pb_Click(); });
         SendMessageW(wintest::hwndOf(main), WM_CLOSE, 0, 0);
+    } else if (mode == L"end-session-with-help") {
+        // A log-off reaches every top-level window, here main's first.
+        forms::dispatch([&] { main.help_pb_Click(); });
+        HWND windows[] = {wintest::hwndOf(main), wintest::hwndOf(*main.helpWindow())};
+        for (HWND window : windows)
+            SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        for (HWND window : windows)
+            SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     }
 }
 

@@ -1,5 +1,6 @@
 // The program's end on Windows: the fatal error report for an uncaught
-// run-time error, and closing the main window with the help window open.
+// run-time error, and closing the main window or ending the session with the
+// help window open.
 #include "check.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -95,6 +96,18 @@ TEST(closingMainEndsEverything)
     const Run run = probe(L"close-with-help");
     CHECK_EQ(run.status, DWORD(0));
     // Help went with the program, without running its own unload.
+    if (!CHECK(run.output.find("ended: status 0, counts 0 0 0, help still loaded") !=
+               std::string::npos))
+        std::printf("    output: %s\n", run.output.c_str());
+    CHECK(run.output.find("title:") == std::string::npos);
+}
+
+TEST(endOfSessionEndsEverything)
+{
+    // Logging off unloads main, which ends the program: main returns, and the
+    // windows go with the forms on its stack before any static object.
+    const Run run = probe(L"end-session-with-help");
+    CHECK_EQ(run.status, DWORD(0));
     if (!CHECK(run.output.find("ended: status 0, counts 0 0 0, help still loaded") !=
                std::string::npos))
         std::printf("    output: %s\n", run.output.c_str());

@@ -8,10 +8,15 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QWidget>
+#include <QtGui/qguiapplication_platform.h>
 
+#include <xcb/xcb.h>
+
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
+#include <optional>
+#include <string>
 
 namespace forms {
 
@@ -22,21 +27,121 @@ extern bool programEnded;
 
 namespace {
 
-int qtArgc = 1;
-char* qtArgv[2] = {nullptr, nullptr};
-std::unique_ptr<QApplication> ownedApplication;
+// The program's X connection and the display it goes to.
+struct XLink
+{
+    xcb_connection_t* connection = nullptr;
+    std::string display;
+};
+
+// Read by the message handler, which Qt may call on any of its threads.
+std::atomic<const XLink*> watchedLink{nullptr};
+QtMessageHandler previousHandler = nullptr;
+
+void endIfLinkBroken()
+{
+    const XLink* link = watchedLink.load();
+    if (link != nullptr && xcb_connection_has_error(link->connection) != 0)
+        displayLost(link->display);
+}
+
+// When its X connection breaks, Qt's X11 platform warns and calls exit() from
+// inside the event loop, which would run the destructors of static objects
+// under the running loop and the live windows. The warning passes here first,
+// and the program ends here instead.
+void onMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    endIfLinkBroken();
+    previousHandler(type, context, text);
+}
+
+// The same exit() when logging rules have silenced that warning. Registered
+// once the application object exists, this runs before the destructors of
+// the statics made until then.
+void onExit()
+{
+    endIfLinkBroken();
+}
+
+// Qt's choice of platform as far as this program decides on it: true when Qt
+// will try X11 and nothing else. Any other platform, named or a Wayland
+// session's, is Qt's to start or to fail.
+bool onlyX11()
+{
+    const QByteArray named = qgetenv("QT_QPA_PLATFORM");
+    if (!named.isEmpty())
+        return named == "xcb" || named.startsWith("xcb:");
+    return !qEnvironmentVariableIsSet("WAYLAND_DISPLAY") &&
+           qgetenv("XDG_SESSION_TYPE") != "wayland";
+}
+
+bool xServerAnswers()
+{
+    xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
+    const bool answers = xcb_connection_has_error(probe) == 0;
+    xcb_disconnect(probe);
+    return answers;
+}
 
 } // namespace
+
+// The toolkit's side of the run. The arguments are declared first: the
+// application object keeps references to them to the end.
+struct Application::Platform
+{
+    explicit Platform(const char* programPath);
+    ~Platform();
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+
+    std::string path;
+    int argc = 1;
+    char* argv[2] = {path.data(), nullptr};
+    // Unless the process already has one (a test's).
+    std::optional<QApplication> application;
+    XLink link;
+};
+
+Application::Platform::Platform(const char* programPath)
+    : path(programPath != nullptr ? programPath : "marelo")
+{
+    if (QApplication::instance() == nullptr)
+        application.emplace(argc, argv);
+    // Other platforms may answer for X11 too (offscreen does, without a connection).
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr)
+        return;
+    link.connection = x11->connection();
+    link.display = qgetenv("DISPLAY").toStdString();
+    watchedLink.store(&link);
+    previousHandler = qInstallMessageHandler(onMessage);
+    [[maybe_unused]] static const bool exitWatched = std::atexit(onExit) == 0;
+}
+
+Application::Platform::~Platform()
+{
+    if (watchedLink.load() == &link) {
+        watchedLink.store(nullptr);
+        qInstallMessageHandler(previousHandler);
+    }
+    // Windows retired inside their own events are deleted here at the latest,
+    // and no font outlives the application object.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    qt::qtDesktop().forget();
+}
 
 Application::Application(const char* programPath, const Identity& identity)
 {
     detail::currentIdentity = identity;
     detail::programEnded = false;
-    if (QApplication::instance() == nullptr) {
-        static std::string path = programPath != nullptr ? programPath : "marelo";
-        qtArgv[0] = path.data();
-        ownedApplication = std::make_unique<QApplication>(qtArgc, qtArgv);
+    // Without a display Qt would abort, with advice to reinstall.
+    if (QApplication::instance() == nullptr && onlyX11() && !xServerAnswers()) {
+        const QByteArray display = qgetenv("DISPLAY");
+        noDisplay(std::string_view(display.constData(), static_cast<std::size_t>(display.size())));
     }
+    platform_ = std::make_unique<Platform>(programPath);
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     QCoreApplication::setApplicationName(qt::toQString(identity.title));
     QCoreApplication::setApplicationVersion(qt::toQString(identity.version));
@@ -47,13 +152,8 @@ Application::Application(const char* programPath, const Identity& identity)
         QApplication::setWindowIcon(QIcon(QPixmap(identity.iconXpm)));
 }
 
-Application::~Application()
-{
-    // Windows retired inside their own events are deleted here at the latest.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    qt::qtDesktop().forget();
-    ownedApplication.reset();
-}
+// The windows, on main's stack too, have gone before this.
+Application::~Application() = default;
 
 int Application::run(Form& startup)
 {

@@ -14,6 +14,14 @@ extern Identity currentIdentity;
 extern bool programEnded;
 } // namespace detail
 
+// Windows needs nothing kept for the run: the windows belong to their forms,
+// which live on main's stack and are destroyed before main returns. After End
+// and after WM_ENDSESSION the message loop ends and main returns; the fatal
+// report leaves through _Exit, past every destructor.
+struct Application::Platform
+{
+};
+
 namespace {
 bool comInitialized = false;
 } // namespace
