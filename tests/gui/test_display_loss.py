@@ -171,6 +171,19 @@ class LostDisplay(unittest.TestCase):
                     finally:
                         self.doCleanups()
 
+    def test_wayland_session_runs_on_its_x_server(self):
+        # A Wayland session's XWayland: the chart comes up on X, painted.
+        server = XServer().__enter__()
+        self.addCleanup(server.__exit__, None, None, None)
+        run = Run(server.env({"WAYLAND_DISPLAY": "wayland-nowhere",
+                              "XDG_SESSION_TYPE": "wayland"}))
+        self.addCleanup(run.close)
+        main = self.window(server, run, "Marelo")
+        settled(server, main,
+                lambda p: p.getpixel((0, 0)) == WHITE and max(p.getpixel((8, 24))) < 96)
+        self.assertIsNone(run.process.poll())
+        self.assertEqual(run.stderr_lines(), [])
+
     def test_display_lost_with_qt_warnings_off(self):
         # Qt's own warning on a broken connection is not shown at all.
         self.lose(server_stopped, False, {"QT_LOGGING_RULES": "*.warning=false"})
@@ -191,6 +204,12 @@ class NoDisplay(unittest.TestCase):
             ("xcb asked for, DISPLAY names no server",
              bare_env(DISPLAY=nowhere, QT_QPA_PLATFORM="xcb"), nowhere),
             ("xcb asked for, DISPLAY not set", bare_env(QT_QPA_PLATFORM="xcb"), None),
+            # The program asks for X in a Wayland session: without XWayland
+            # there is none, and Qt's Wayland plugin is never tried.
+            ("a Wayland session without XWayland",
+             bare_env(WAYLAND_DISPLAY="wayland-nowhere", XDG_SESSION_TYPE="wayland"), None),
+            ("a Wayland session, DISPLAY names no server",
+             bare_env(WAYLAND_DISPLAY="wayland-nowhere", DISPLAY=nowhere), nowhere),
         ]
         for what, env, display in cases:
             with self.subTest(what):

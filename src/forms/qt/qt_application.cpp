@@ -63,16 +63,30 @@ void onExit()
     endIfLinkBroken();
 }
 
+// In a Wayland session the program asks Qt for X, through the session's
+// XWayland, unless the user has named a platform. Under Wayland a program may
+// not place its own window, so the chart could not come up centred, and Qt
+// draws its own title bar there, with the minimise and maximise boxes the
+// windows must not have; through XWayland the window is placed and framed as
+// on any X desktop. A session without XWayland then gets the no-display line,
+// never Qt's abort for a missing Wayland plugin.
+void preferX11InWaylandSessions()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return;
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland")
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
 // Qt's choice of platform as far as this program decides on it: true when Qt
-// will try X11 and nothing else. Any other platform, named or a Wayland
-// session's, is Qt's to start or to fail.
+// will try X11 and nothing else. Any other platform the user names is Qt's to
+// start or to fail.
 bool onlyX11()
 {
     const QByteArray named = qgetenv("QT_QPA_PLATFORM");
     if (!named.isEmpty())
         return named == "xcb" || named.startsWith("xcb:");
-    return !qEnvironmentVariableIsSet("WAYLAND_DISPLAY") &&
-           qgetenv("XDG_SESSION_TYPE") != "wayland";
+    return true;
 }
 
 bool xServerAnswers()
@@ -136,6 +150,8 @@ Application::Application(const char* programPath, const Identity& identity)
 {
     detail::currentIdentity = identity;
     detail::programEnded = false;
+    if (QApplication::instance() == nullptr)
+        preferX11InWaylandSessions();
     // Without a display Qt would abort, with advice to reinstall.
     if (QApplication::instance() == nullptr && onlyX11() && !xServerAnswers()) {
         const QByteArray display = qgetenv("DISPLAY");
