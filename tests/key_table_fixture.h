@@ -5,8 +5,8 @@
 
 #include "conversion/note_names.h"
 #include "forms/controls.h"
-#include "forms/convert.h"
 #include "forms/error.h"
+#include "forms/number_text.h"
 #include "key_table_model.h"
 #include "ui/main_window.h"
 

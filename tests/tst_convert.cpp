@@ -1,6 +1,6 @@
 // Text and number conversions, and the run-time errors they raise.
-#include "forms/convert.h"
 #include "forms/error.h"
+#include "forms/number_text.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 // The key table's behaviour through the main window's controls: the columns,
 // the chained shift buttons, the marks and the reset.
 #include "conversion/note_names.h"
-#include "forms/convert.h"
 #include "forms/error.h"
+#include "forms/number_text.h"
 #include "key_table_fixture.h"
 #include "ui/main_window.h"
 

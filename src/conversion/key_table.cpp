@@ -1,7 +1,7 @@
 #include "conversion/key_table.h"
 
 #include "conversion/note_names.h"
-#include "forms/convert.h"
+#include "forms/number_text.h"
 
 namespace conversion {
 

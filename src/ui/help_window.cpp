@@ -1,7 +1,7 @@
 #include "ui/help_window.h"
 
 #include "app/identity.h"
-#include "forms/convert.h"
+#include "forms/number_text.h"
 #include "ui/layouts.h"
 
 namespace ui {

@@ -2,8 +2,8 @@
 // Windows build compiles them.
 #include "check.h"
 
-#include "forms/convert.h"
 #include "forms/error.h"
+#include "forms/number_text.h"
 
 #include <cfenv>
 #include <cfloat>

@@ -5,7 +5,7 @@
 #include "win32_test.h"
 
 #include "conversion/note_names.h"
-#include "forms/convert.h"
+#include "forms/number_text.h"
 #include "key_table_fixture.h"
 #include "ui/main_window.h"
 

@@ -1,4 +1,4 @@
-#include "forms/convert.h"
+#include "forms/number_text.h"
 
 #include "forms/error.h"
 
