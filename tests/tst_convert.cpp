@@ -1,241 +1,216 @@
 // Text and number conversions, and the run-time errors they raise.
+#include "testing.h"
+
 #include "forms/error.h"
 #include "forms/number_text.h"
 
-#include <QTest>
-
-#include <charconv>
-#include <cstring>
-#include <random>
-
 #include <cfenv>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
 
 using forms::ErrorNumber;
-
-Q_DECLARE_METATYPE(ErrorNumber)
+using testing::errorOf;
 
 namespace {
 
-std::u16string u16(const QString& s)
-{
-    return s.toStdU16String();
-}
-
-// The error number a call raises, or 0 when it raises none.
-template <class F> int errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const forms::RuntimeError& e) {
-        return static_cast<int>(e.number());
-    }
-    return 0;
-}
+constexpr int kTypeMismatch = static_cast<int>(ErrorNumber::TypeMismatch);
+constexpr int kOverflow = static_cast<int>(ErrorNumber::Overflow);
 
 } // namespace
 
-class TestConvert : public QObject
+TEST_CASE("toDouble reads numbers")
 {
-    Q_OBJECT
-
-private slots:
-    void toDouble_data()
+    const struct
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("value");
-        QTest::newRow("zero") << "0" << 0.0;
-        QTest::newRow("count") << "11" << 11.0;
-        QTest::newRow("negative") << "-11" << -11.0;
-        QTest::newRow("plus sign") << "+3" << 3.0;
-        QTest::newRow("blanks around") << "  7 " << 7.0;
-        QTest::newRow("ideographic blank") << QString::fromUtf16(u"\u30005") << 5.0;
-        QTest::newRow("fraction") << "2.5" << 2.5;
-        QTest::newRow("leading point") << ".5" << 0.5;
-        QTest::newRow("exponent") << "1E3" << 1000.0;
-        QTest::newRow("negative exponent") << "25e-1" << 2.5;
-        QTest::newRow("D exponent") << "1D2" << 100.0;
-        QTest::newRow("underflow is zero") << "1e-400" << 0.0;
-        QTest::newRow("largest") << "1.7976931348623157e308" << DBL_MAX;
+        std::u16string_view text;
+        double value;
+    } cases[] = {
+        {u"0", 0.0},
+        {u"11", 11.0},
+        {u"-11", -11.0},
+        {u"+3", 3.0},
+        {u"  7 ", 7.0},
+        {u"\u30005", 5.0}, // an ideographic blank
+        {u"2.5", 2.5},
+        {u".5", 0.5},
+        {u"1E3", 1000.0},
+        {u"25e-1", 2.5},
+        {u"1D2", 100.0},
+        {u"1e-400", 0.0}, // too small to hold: zero
+        {u"1.7976931348623157e308", DBL_MAX},
         // Whole numbers are read without from_chars up to 15 digits; both ways agree.
-        QTest::newRow("leading zeros") << "007" << 7.0;
-        QTest::newRow("15 digits") << "-999999999999999" << -999999999999999.0;
-        QTest::newRow("16 digits") << "1234567890123456" << 1234567890123456.0;
-        QTest::newRow("20 digits") << "12345678901234567890" << 12345678901234567890.0;
-        QTest::newRow("minus zero") << "-0" << -0.0;
+        {u"007", 7.0},
+        {u"-999999999999999", -999999999999999.0},
+        {u"1234567890123456", 1234567890123456.0},
+        {u"12345678901234567890", 12345678901234567890.0},
+        {u"-0", -0.0},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.text);
+        const double read = forms::toDouble(c.text);
+        CHECK(read == c.value);
+        CHECK(std::signbit(read) == std::signbit(c.value));
     }
-    void toDouble()
-    {
-        QFETCH(QString, text);
-        QFETCH(double, value);
-        const double read = forms::toDouble(u16(text));
-        QCOMPARE(read, value);
-        QCOMPARE(std::signbit(read), std::signbit(value));
-    }
+}
 
-    void toDoubleRejects_data()
+TEST_CASE("toDouble rejects what is no number")
+{
+    const std::u16string nines(400, u'9');
+    const struct
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<ErrorNumber>("error");
-        QTest::newRow("empty") << "" << ErrorNumber::TypeMismatch;
-        QTest::newRow("blank") << "   " << ErrorNumber::TypeMismatch;
-        QTest::newRow("word") << "abc" << ErrorNumber::TypeMismatch;
-        QTest::newRow("trailing garbage") << "12x" << ErrorNumber::TypeMismatch;
-        QTest::newRow("sign only") << "-" << ErrorNumber::TypeMismatch;
-        QTest::newRow("point only") << "." << ErrorNumber::TypeMismatch;
-        QTest::newRow("two signs") << "--1" << ErrorNumber::TypeMismatch;
-        QTest::newRow("inner blank") << "1 2" << ErrorNumber::TypeMismatch;
-        QTest::newRow("exponent without digits") << "1e" << ErrorNumber::TypeMismatch;
-        QTest::newRow("note name") << QString::fromUtf16(u"Ｃ") << ErrorNumber::TypeMismatch;
-        QTest::newRow("fullwidth digit") << QString::fromUtf16(u"１") << ErrorNumber::TypeMismatch;
-        QTest::newRow("nan") << "nan" << ErrorNumber::TypeMismatch;
-        QTest::newRow("inf") << "inf" << ErrorNumber::TypeMismatch;
-        QTest::newRow("hex") << "0x10" << ErrorNumber::TypeMismatch;
-        QTest::newRow("too large") << "1e309" << ErrorNumber::Overflow;
-        QTest::newRow("too large, many digits")
-            << QString(400, QLatin1Char('9')) << ErrorNumber::Overflow;
+        std::u16string_view text;
+        int error;
+    } cases[] = {
+        {u"", kTypeMismatch},    {u"   ", kTypeMismatch},  {u"abc", kTypeMismatch},
+        {u"12x", kTypeMismatch}, {u"-", kTypeMismatch},    {u".", kTypeMismatch},
+        {u"--1", kTypeMismatch}, {u"1 2", kTypeMismatch},  {u"1e", kTypeMismatch},
+        {u"Ｃ", kTypeMismatch},  {u"１", kTypeMismatch},   {u"nan", kTypeMismatch},
+        {u"inf", kTypeMismatch}, {u"0x10", kTypeMismatch}, {u"1e309", kOverflow},
+        {nines, kOverflow},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.text);
+        CHECK(errorOf([&] { forms::toDouble(c.text); }) == c.error);
     }
-    void toDoubleRejects()
-    {
-        QFETCH(QString, text);
-        QFETCH(ErrorNumber, error);
-        QCOMPARE(errorOf([&] { forms::toDouble(u16(text)); }), static_cast<int>(error));
-    }
+}
 
-    void toText_data()
+TEST_CASE("toText writes the shortest decimal")
+{
+    const struct
     {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("zero") << 0.0 << "0";
-        QTest::newRow("negative zero") << -0.0 << "0";
-        QTest::newRow("twelve") << 12.0 << "12";
-        QTest::newRow("minus one") << -1.0 << "-1";
-        QTest::newRow("minus twelve") << -12.0 << "-12";
-        QTest::newRow("fraction") << 0.5 << "0.5";
-        QTest::newRow("shortest") << 0.1 << "0.1";
-        QTest::newRow("large") << 1e21 << "1E+21";
+        double value;
+        std::u16string_view text;
+    } cases[] = {
+        {0.0, u"0"},     {-0.0, u"0"},  {12.0, u"12"}, {-1.0, u"-1"},
+        {-12.0, u"-12"}, {0.5, u"0.5"}, {0.1, u"0.1"}, {1e21, u"1E+21"},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.value);
+        CHECK(forms::toText(c.value) == c.text);
     }
-    void toText()
-    {
-        QFETCH(double, value);
-        QFETCH(QString, text);
-        QCOMPARE(QString::fromStdU16String(forms::toText(value)), text);
-    }
+}
 
-    void toTextIsTheShortestThatReadsBack()
-    {
-        // Against the standard library's shortest form, over values of every size.
-        std::mt19937_64 random(20261208);
-        int compared = 0;
-        for (int i = 0; i < 200000; ++i) {
-            double value;
-            const std::uint64_t bits = random();
-            std::memcpy(&value, &bits, sizeof value);
-            if (i % 3 == 0)
-                value = double(std::int64_t(random() % 2000001) - 1000000) /
-                        double(1 + random() % 1000);
-            if (!std::isfinite(value))
-                continue;
-            char buffer[64];
-            const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-            QString expected = QString::fromLatin1(buffer, end - buffer).toUpper();
-            if (expected == QLatin1String("-0"))
-                expected = QStringLiteral("0");
-            const std::u16string text = forms::toText(value);
-            QCOMPARE(QString::fromStdU16String(text), expected);
-            QCOMPARE(forms::toDouble(text), value == 0 ? 0.0 : value);
-            ++compared;
+TEST_CASE("toText is the shortest text that reads back")
+{
+    // Against the standard library's shortest form, over values of every size:
+    // the program's own way goes through this C library's printf.
+    std::mt19937_64 random(20261208);
+    int compared = 0, mismatches = 0;
+    std::string firstMismatch;
+    for (int i = 0; i < 200000; ++i) {
+        double value;
+        const std::uint64_t bits = random();
+        std::memcpy(&value, &bits, sizeof value);
+        if (i % 3 == 0)
+            value =
+                double(std::int64_t(random() % 2000001) - 1000000) / double(1 + random() % 1000);
+        if (!std::isfinite(value))
+            continue;
+        char buffer[64];
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+        std::u16string expected;
+        for (const char* c = buffer; c != end; ++c)
+            expected += char16_t(*c == 'e' ? 'E' : *c);
+        if (expected == u"-0")
+            expected.erase(0, 1); // no "-0"
+        const std::u16string text = forms::toText(value);
+        if (text != expected || forms::toDouble(text) != (value == 0 ? 0.0 : value)) {
+            if (mismatches++ == 0)
+                firstMismatch = std::string(buffer, end) + " written " + testing::utf8(text);
         }
-        QVERIFY(compared > 150000);
+        ++compared;
     }
+    INFO("first mismatch: " << firstMismatch);
+    CHECK(mismatches == 0);
+    CHECK(compared > 150000);
+}
 
-    void roundTripOfCounts()
-    {
-        for (int n = -12; n <= 12; ++n)
-            QCOMPARE(forms::toDouble(forms::toText(n)), double(n));
-    }
+TEST_CASE("counts read back as themselves")
+{
+    for (int n = -12; n <= 12; ++n)
+        CHECK(forms::toDouble(forms::toText(n)) == double(n));
+}
 
-    void checkedAdd()
-    {
-        QCOMPARE(forms::checkedAdd(11, 1), 12.0);
-        QCOMPARE(forms::checkedAdd(-11, -1), -12.0);
-        QCOMPARE(errorOf([] { forms::checkedAdd(DBL_MAX, DBL_MAX); }), int(ErrorNumber::Overflow));
-        QCOMPARE(errorOf([] { forms::checkedAdd(INFINITY, -INFINITY); }),
-                 int(ErrorNumber::Overflow));
-        QCOMPARE(errorOf([] { forms::checkedAdd(INFINITY, 1); }), int(ErrorNumber::Overflow));
-        // A flag left over from earlier work does not count against this addition.
-        std::feraiseexcept(FE_OVERFLOW);
-        QCOMPARE(forms::checkedAdd(1, 1), 2.0);
-    }
+TEST_CASE("checkedAdd raises on overflow")
+{
+    CHECK(forms::checkedAdd(11, 1) == 12.0);
+    CHECK(forms::checkedAdd(-11, -1) == -12.0);
+    CHECK(errorOf([] { forms::checkedAdd(DBL_MAX, DBL_MAX); }) == kOverflow);
+    CHECK(errorOf([] { forms::checkedAdd(INFINITY, -INFINITY); }) == kOverflow);
+    CHECK(errorOf([] { forms::checkedAdd(INFINITY, 1); }) == kOverflow);
+    // A flag left over from earlier work does not count against this addition.
+    std::feraiseexcept(FE_OVERFLOW);
+    CHECK(forms::checkedAdd(1, 1) == 2.0);
+}
 
-    void floatStatus_data()
+TEST_CASE("floating-point status flags")
+{
+    const struct
     {
-        QTest::addColumn<int>("flags");
-        QTest::addColumn<int>("error");
-        QTest::newRow("none") << 0 << 0;
-        QTest::newRow("inexact only") << int(FE_INEXACT) << 0;
-        QTest::newRow("invalid") << int(FE_INVALID) << int(ErrorNumber::Overflow);
-        QTest::newRow("overflow") << int(FE_OVERFLOW) << int(ErrorNumber::Overflow);
-        QTest::newRow("division by zero") << int(FE_DIVBYZERO) << int(ErrorNumber::DivisionByZero);
+        int flags;
+        int error;
+    } cases[] = {
+        {0, 0},
+        {FE_INEXACT, 0},
+        {FE_INVALID, kOverflow},
+        {FE_OVERFLOW, kOverflow},
+        {FE_DIVBYZERO, int(ErrorNumber::DivisionByZero)},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.flags);
+        CHECK(errorOf([&] { forms::raiseForFloatStatus(c.flags); }) == c.error);
     }
-    void floatStatus()
-    {
-        QFETCH(int, flags);
-        QFETCH(int, error);
-        QCOMPARE(errorOf([&] { forms::raiseForFloatStatus(flags); }), error);
-    }
+}
 
-    void toIndex_data()
+TEST_CASE("toIndex rounds half to even")
+{
+    const struct
     {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<int>("error");
-        QTest::newRow("whole") << 7.0 << 7 << 0;
-        QTest::newRow("half to even, down") << 2.5 << 2 << 0;
-        QTest::newRow("half to even, up") << 3.5 << 4 << 0;
-        QTest::newRow("negative") << -1.0 << -1 << 0;
-        QTest::newRow("beyond 16 bits") << 40000.0 << 0 << int(ErrorNumber::Overflow);
-        QTest::newRow("nan") << double(NAN) << 0 << int(ErrorNumber::Overflow);
-    }
-    void toIndex()
-    {
-        QFETCH(double, value);
-        QFETCH(int, index);
-        QFETCH(int, error);
+        double value;
+        int index;
+        int error;
+    } cases[] = {
+        {7.0, 7, 0},
+        {2.5, 2, 0},
+        {3.5, 4, 0},
+        {-1.0, -1, 0},
+        {40000.0, 0, kOverflow}, // beyond 16 bits
+        {NAN, 0, kOverflow},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.value);
         int got = 0;
-        QCOMPARE(errorOf([&] { got = forms::toIndex(value); }), error);
-        if (error == 0)
-            QCOMPARE(got, index);
+        CHECK(errorOf([&] { got = forms::toIndex(c.value); }) == c.error);
+        if (c.error == 0)
+            CHECK(got == c.index);
     }
+}
 
-    void chr()
-    {
-        QCOMPARE(forms::chr(13), std::u16string(u"\r"));
-        QCOMPARE(errorOf([] { forms::chr(-1); }), int(ErrorNumber::InvalidCall));
-    }
+TEST_CASE("chr makes one character")
+{
+    CHECK(forms::chr(13) == std::u16string(u"\r"));
+    CHECK(errorOf([] { forms::chr(-1); }) == int(ErrorNumber::InvalidCall));
+}
 
-    void reportText_data()
+TEST_CASE("the report of a run-time error, in Japanese")
+{
+    const struct
     {
-        QTest::addColumn<ErrorNumber>("error");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("type mismatch")
-            << ErrorNumber::TypeMismatch
-            << QString::fromUtf16(u"実行時エラー '13':\n\n型が一致しません。");
-        QTest::newRow("subscript")
-            << ErrorNumber::SubscriptOutOfRange
-            << QString::fromUtf16(u"実行時エラー '9':\n\nインデックスが有効範囲にありません。");
-        QTest::newRow("overflow") << ErrorNumber::Overflow
-                                  << QString::fromUtf16(
-                                         u"実行時エラー '6':\n\nオーバーフローしました。");
+        ErrorNumber error;
+        std::u16string_view text;
+    } cases[] = {
+        {ErrorNumber::TypeMismatch, u"実行時エラー '13':\n\n型が一致しません。"},
+        {ErrorNumber::SubscriptOutOfRange,
+         u"実行時エラー '9':\n\nインデックスが有効範囲にありません。"},
+        {ErrorNumber::Overflow, u"実行時エラー '6':\n\nオーバーフローしました。"},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.text);
+        CHECK(forms::reportText(forms::RuntimeError(c.error)) == c.text);
     }
-    void reportText()
-    {
-        QFETCH(ErrorNumber, error);
-        QFETCH(QString, text);
-        QCOMPARE(QString::fromStdU16String(forms::reportText(forms::RuntimeError(error))), text);
-    }
-};
-
-QTEST_APPLESS_MAIN(TestConvert)
-#include "tst_convert.moc"
+}

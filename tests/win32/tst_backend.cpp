@@ -1,7 +1,7 @@
 // What the Win32 backend adds to the forms layer: the windows' frames and
 // places, every control's pixels at 96 dpi and at other densities, the fonts
 // and their stand-ins, how labels paint, and the keyboard.
-#include "check.h"
+#include "testing.h"
 #include "win32_test.h"
 
 #include "conversion/note_names.h"
@@ -10,13 +10,28 @@
 #include "ui/main_window.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 using namespace forms;
 using forms::win32::Scale;
 using wintest::childRect;
 using wintest::hwndOf;
-using wintest::Platform;
+
+namespace doctest {
+
+template <> struct StringMaker<RECT>
+{
+    static String convert(const RECT& r)
+    {
+        return ("{" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " +
+                std::to_string(r.right) + ", " + std::to_string(r.bottom) + "} (ltrb)")
+            .c_str();
+    }
+};
+
+} // namespace doctest
 
 namespace {
 
@@ -114,9 +129,8 @@ std::wstring focusedText()
 
 } // namespace
 
-TEST(mainWindowFrameAndPlace)
+TEST_CASE("mainWindowFrameAndPlace")
 {
-    Platform platform;
     ui::MainWindow main;
     main.Show();
     HWND window = hwndOf(main);
@@ -140,9 +154,8 @@ TEST(mainWindowFrameAndPlace)
     CHECK(std::abs((frame.top - area.top) - (area.bottom - frame.bottom)) <= 1);
 }
 
-TEST(controlsAtTheirPixels)
+TEST_CASE("controlsAtTheirPixels")
 {
-    Platform platform;
     ui::MainWindow main;
     main.Show();
     for (const Column& c : kColumns)
@@ -160,9 +173,10 @@ TEST(controlsAtTheirPixels)
         {"dn_2", px(200, 248, 41, 25)},  {"up_2", px(240, 248, 41, 25)},
         {"dn_3", px(304, 248, 41, 25)},  {"up_3", px(344, 248, 41, 25)},
     };
-    for (const auto& b : buttons)
-        if (!CHECK_EQ(childRect(hwndOf(main.button(b.name))), b.rect))
-            std::printf("    %s\n", b.name);
+    for (const auto& b : buttons) {
+        CAPTURE(b.name);
+        CHECK_EQ(childRect(hwndOf(main.button(b.name))), b.rect);
+    }
     // Headings fit their text from their left edge.
     for (auto [heading, left] :
          {std::pair{&main.label("Label100"), 8}, std::pair{&main.labelArray("Label101")(0), 88},
@@ -171,7 +185,7 @@ TEST(controlsAtTheirPixels)
         CHECK_EQ(r.left, long(left));
         CHECK_EQ(r.top, 8L);
         CHECK_EQ(r.bottom - r.top, 13L);
-        CHECK(r.right - r.left > 30 && r.right - r.left < 90);
+        CHECK((r.right - r.left > 30 && r.right - r.left < 90));
     }
     // A shift label fits its text about the centre of its layout box, inside
     // the box of lines under its column.
@@ -190,14 +204,14 @@ TEST(controlsAtTheirPixels)
             const RECT r = childRect(hwndOf(main.label(s.name)));
             CHECK(std::abs((r.left + r.right) - s.centre2) <= 1);
             CHECK_EQ(r.top, long(s.top));
-            CHECK(r.left > s.boxLeft && r.right <= s.boxLeft + 96);
+            CHECK((r.left > s.boxLeft && r.right <= s.boxLeft + 96));
             if (count == u"-11")
                 CHECK(r.right - r.left > 17);
         }
     }
 }
 
-TEST(neighboursShareTheirFrameLinesAtEveryDensity)
+TEST_CASE("neighboursShareTheirFrameLinesAtEveryDensity")
 {
     for (int dpi : {96, 120, 144, 168, 192}) {
         const Scale scale{dpi};
@@ -235,9 +249,8 @@ TEST(neighboursShareTheirFrameLinesAtEveryDensity)
     }
 }
 
-TEST(aNewDensityScalesWindowControlsAndFonts)
+TEST_CASE("aNewDensityScalesWindowControlsAndFonts")
 {
-    Platform platform;
     ui::MainWindow main;
     main.Show();
     HWND window = hwndOf(main);
@@ -266,23 +279,21 @@ TEST(aNewDensityScalesWindowControlsAndFonts)
     CHECK_EQ(heading.bottom - heading.top, long(MulDiv(13, dpi, 96)));
 }
 
-TEST(standInFacesForTheJapaneseSystemFaces)
+TEST_CASE("standInFacesForTheJapaneseSystemFaces")
 {
-    Platform platform;
     const auto* gothic = forms::win32::faceNeeds(u"ＭＳ Ｐゴシック");
     const auto* mincho = forms::win32::faceNeeds(u"ＭＳ 明朝");
-    if (!CHECK(gothic != nullptr && mincho != nullptr))
-        return;
+    REQUIRE(gothic != nullptr);
+    REQUIRE(mincho != nullptr);
     const std::u16string gothicFace = forms::win32::resolveFace(gothic->face);
     const std::u16string minchoFace = forms::win32::resolveFace(mincho->face);
-    std::printf("  faces: %s, %s\n", check::utf8(gothicFace).c_str(),
-                check::utf8(minchoFace).c_str());
+    MESSAGE("faces: " << testing::utf8(gothicFace) << ", " << testing::utf8(minchoFace));
     // Whatever face draws the note cells, it is Japanese, proportional and
     // fits the longest note names into the 71 pixels inside an Original cell.
     CHECK(forms::win32::suits(gothicFace, *gothic));
     for (std::u16string_view name : conversion::kNoteNames) {
         const int width = forms::win32::textWidth(gothicFace, -13, 700, 128, name);
-        CHECK(width > 0 && width <= 71);
+        CHECK((width > 0 && width <= 71));
     }
     CHECK(forms::win32::textWidth(gothicFace, -13, 700, 128, u"Ｉ") <
           forms::win32::textWidth(gothicFace, -13, 700, 128, u"Ｗ"));
@@ -297,11 +308,10 @@ TEST(standInFacesForTheJapaneseSystemFaces)
     CHECK(!forms::win32::suits(u"No Such Face", *mincho));
 }
 
-TEST(standInOrder)
+TEST_CASE("standInOrder")
 {
     const auto* gothic = forms::win32::faceNeeds(u"ＭＳ Ｐゴシック");
-    if (!CHECK(gothic != nullptr))
-        return;
+    REQUIRE(gothic != nullptr);
     // What Windows without the face has comes first: Meiryo UI, then Yu Gothic UI.
     const auto& standIns = gothic->standIns;
     const auto at = [&](std::u16string_view face) {
@@ -328,9 +338,8 @@ TEST(standInOrder)
     CHECK_EQ(pickFace(*gothic, installed, only({})), std::u16string(u"ＭＳ Ｐゴシック"));
 }
 
-TEST(labelsPaintTheirExactColourFrameAndAlignment)
+TEST_CASE("labelsPaintTheirExactColourFrameAndAlignment")
 {
-    Platform platform;
     ui::MainWindow main;
     main.Show();
     main.labelArray("org")(4).raiseClick(); // marks row 4
@@ -374,7 +383,7 @@ TEST(labelsPaintTheirExactColourFrameAndAlignment)
                     ++other; // neither the ink's colour nor a blend of it with white
             }
         CHECK_EQ(other, 0);
-        CHECK(c.red ? pureRed > 10 && black == 0 : black > 10 && pureRed == 0);
+        CHECK((c.red ? pureRed > 10 && black == 0 : black > 10 && pureRed == 0));
         // One pixel of padding at most between the frame and the aligned ink.
         if (c.right)
             CHECK(last >= p.width() - 4);
@@ -383,9 +392,8 @@ TEST(labelsPaintTheirExactColourFrameAndAlignment)
     }
 }
 
-TEST(keyboardWalksTheButtonsByTabIndex)
+TEST_CASE("keyboardWalksTheButtonsByTabIndex")
 {
-    Platform platform;
     ui::MainWindow main;
     main.Show();
     SetForegroundWindow(hwndOf(main));
@@ -396,15 +404,15 @@ TEST(keyboardWalksTheButtonsByTabIndex)
                                  "dn_2", "dn_3", "up_3",    "reset"};
     holdShift(false);
     for (int step = 1; step <= 8; ++step) {
+        CAPTURE(step); // Tabs
         press(GetFocus(), VK_TAB);
-        if (!CHECK(GetFocus() == hwndOf(main.button(order[step % 8]))))
-            std::printf("    after %d Tab\n", step);
+        CHECK(GetFocus() == hwndOf(main.button(order[step % 8])));
     }
     holdShift(true);
     for (int step = 1; step <= 8; ++step) {
+        CAPTURE(step); // Shift+Tabs
         press(GetFocus(), VK_TAB);
-        if (!CHECK(GetFocus() == hwndOf(main.button(order[(16 - step) % 8]))))
-            std::printf("    after %d Shift+Tab\n", step);
+        CHECK(GetFocus() == hwndOf(main.button(order[(16 - step) % 8])));
     }
     holdShift(false);
     // Labels never take the focus.
@@ -414,9 +422,8 @@ TEST(keyboardWalksTheButtonsByTabIndex)
     CHECK(focusedText() == L"Down");
 }
 
-TEST(enterAndSpacePressTheFocusedButton)
+TEST_CASE("enterAndSpacePressTheFocusedButton")
 {
-    Platform platform;
     ui::MainWindow main;
     main.Show();
     SetForegroundWindow(hwndOf(main));
@@ -435,19 +442,18 @@ TEST(enterAndSpacePressTheFocusedButton)
     press(GetFocus(), 'A');
     press(GetFocus(), VK_ESCAPE);
     CHECK_EQ(main.label("ud_1").Caption(), std::u16string(u"-1"));
-    CHECK(main.loaded() && main.visible());
+    CHECK((main.loaded() && main.visible()));
 }
 
-TEST(buttonsDrawnAboveLabels)
+TEST_CASE("buttonsDrawnAboveLabels")
 {
-    Platform platform;
     ui::MainWindow main;
     main.Show();
     // ud_1 reaches one pixel into the buttons below it: the button wins there.
     HWND window = hwndOf(main);
     POINT overlap{127 + 8, 248};
     HWND hit = ChildWindowFromPointEx(window, overlap, CWP_SKIPINVISIBLE);
-    CHECK(hit == hwndOf(main.button("dn_1")) || hit == hwndOf(main.button("up_1")));
+    CHECK((hit == hwndOf(main.button("dn_1")) || hit == hwndOf(main.button("up_1"))));
     // The button's font is the default GUI font; the help button's is its own.
     HFONT dn = reinterpret_cast<HFONT>(SendMessageW(hwndOf(main.button("dn_1")), WM_GETFONT, 0, 0));
     HFONT help =
@@ -463,5 +469,3 @@ TEST(buttonsDrawnAboveLabels)
     CHECK_EQ((GetWindowLongPtrW(hwndOf(main.button("dn_1")), GWL_STYLE) & BS_TYPEMASK),
              LONG_PTR(BS_PUSHBUTTON));
 }
-
-CHECK_MAIN()

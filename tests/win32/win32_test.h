@@ -1,9 +1,7 @@
-// What the Windows tests share: the program's Application, and a look at the
-// real windows behind a form.
+// A look at the real windows behind a form, for the tests' platform on
+// Windows and the Win32 backend's own tests.
 #pragma once
 
-#include "app/program.h"
-#include "forms/application.h"
 #include "forms/win32/win32_form.h"
 
 #include <string>
@@ -12,12 +10,6 @@
 namespace wintest {
 
 using forms::win32::FormWindow;
-
-// The platform as the program sets it up; a new one starts a new run.
-struct Platform
-{
-    forms::Application application{nullptr, marelo::programIdentity()};
-};
 
 inline FormWindow* windowOf(const forms::Form& form)
 {
