@@ -22,10 +22,11 @@ inline HWND hwndOf(const forms::Form& form)
     return window != nullptr ? window->hwnd() : nullptr;
 }
 
+// A button's own window; labels are drawn by their form's window and have none.
 inline HWND hwndOf(const forms::Control& control)
 {
     FormWindow* window = windowOf(control.owner());
-    return window != nullptr ? window->controlWindow(control) : nullptr;
+    return window != nullptr ? window->buttonWindow(control) : nullptr;
 }
 
 // A control's rectangle in its window's client area.
