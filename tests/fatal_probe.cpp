@@ -1,5 +1,6 @@
 // Starts the real program's windows and injects one of the faults of
-// faults.h, named by the argument, or closes the main window with help open.
+// faults.h, named by the argument, or closes the main window or ends the
+// session with help open.
 // What the fatal error report showed is printed on standard output, and the
 // box is dismissed as a user would.
 #include "app/program.h"
@@ -38,6 +39,12 @@ int testplatform::programMain(int argc, char** argv)
         } else if (mode == faults::kCloseWithHelp) {
             forms::dispatch([&] { main.help_pb_Click(); });
             testplatform::closeBox(main);
+        } else if (mode == faults::kEndSessionWithHelp) {
+            forms::dispatch([&] { main.help_pb_Click(); });
+            if (!testplatform::endSession({&main, main.helpWindow()})) {
+                std::printf("no session end here\n");
+                forms::End();
+            }
         }
     });
     const int status = application.run(main);

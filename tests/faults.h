@@ -3,6 +3,7 @@
 // runs the probe once for each.
 #pragma once
 
+#include "test_platform.h"
 #include "ui/main_window.h"
 
 #include <string_view>
@@ -54,12 +55,24 @@ inline const Fault kFaults[] = {
          ud.setCaption(u"-0.6");
      },
      kSubscript},
+    // A screen reader's press takes the way of a click, errors included.
+    {"accessible-shift-text", 0,
+     [](ui::MainWindow& main) {
+         main.label("ud_3").Change = nullptr;
+         main.label("ud_3").setCaption(u"x");
+         testplatform::pressAccessibly(main, u"up_2");
+     },
+     kTypeMismatch},
+    {"accessible-help-window-fails", 2,
+     [](ui::MainWindow& main) { testplatform::pressAccessibly(main, u"help_pb"); }, kWindowFailed},
     {"main-window-fails", 1, nullptr, kWindowFailed},
     {"help-window-fails", 2, [](ui::MainWindow& main) { main.button("help_pb").raiseClick(); },
      kWindowFailed},
 };
 
-// Not a fault: the main window closed by the user with the help window open.
+// Not faults: the main window closed by the user with the help window open,
+// and the session ended (a log-off) with both open.
 inline constexpr std::string_view kCloseWithHelp = "close-with-help";
+inline constexpr std::string_view kEndSessionWithHelp = "end-session-with-help";
 
 } // namespace faults

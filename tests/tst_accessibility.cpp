@@ -21,16 +21,17 @@ QWidget* topLevel(const char* name)
     return nullptr;
 }
 
-QWidget* control(const QString& name)
-{
-    QWidget* window = topLevel("main");
-    return window != nullptr ? window->findChild<QWidget*>(name) : nullptr;
-}
-
+// The window's child that a screen reader knows by this description: the
+// buttons are widgets, the labels children the window draws.
 QAccessibleInterface* accessible(const QString& name)
 {
-    QWidget* widget = control(name);
-    return widget != nullptr ? QAccessible::queryAccessibleInterface(widget) : nullptr;
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(topLevel("main"));
+    for (int i = 0; window != nullptr && i < window->childCount(); ++i) {
+        QAccessibleInterface* child = window->child(i);
+        if (child != nullptr && child->text(QAccessible::Description) == name)
+            return child;
+    }
+    return nullptr;
 }
 
 QString spokenName(const QString& name)
@@ -156,8 +157,8 @@ private slots:
             QCOMPARE(actions->localizedActionDescription(press), action);
         }
         if (role == QAccessible::StaticText) {
-            QCOMPARE(::control(control)->focusPolicy(), Qt::NoFocus);
             QVERIFY(!iface->state().focusable);
+            QVERIFY(!iface->state().focused);
         }
     }
 

@@ -94,7 +94,7 @@ TEST_CASE("a window is centred on the work area, but its corner never leaves the
         {"narrower only", {0, 0, 320, 768}, {411, 320}, {0, 224}},
     };
     for (const Case& c : cases) {
-        CAPTURE(c.name);
+        INFO(std::string(c.name));
         const PixelPoint at = centredOn(c.area, c.frame);
         CHECK(at.x == c.at.x);
         CHECK(at.y == c.at.y);
@@ -144,7 +144,7 @@ TEST_CASE("keys: Tab and Right/Down go on, Shift+Tab and Left/Up go back, Return
         {"another key", Key::Other, false, false, &up2, KeyAnswer::Ignore, nullptr},
     };
     for (const Case& c : cases) {
-        CAPTURE(c.name);
+        INFO(std::string(c.name));
         const KeyAnswer answer = surface.key(c.key, c.shift, c.ctrlOrAlt, c.focused);
         CHECK(answer.kind == c.kind);
         CHECK((answer.target != nullptr ? answer.target->displayName() : std::string()) ==
@@ -202,7 +202,7 @@ TEST_CASE("a press and a release on the same label click it; a double-click is o
         {"release without a press", {{'r', &cell}}, {}},
     };
     for (const Case& c : cases) {
-        CAPTURE(c.name);
+        INFO(std::string(c.name));
         events.clear();
         for (const Step& step : c.steps) {
             const PixelPoint at = step.where != nullptr ? centre(*step.where) : outside;
@@ -276,6 +276,8 @@ public:
                    return face->missing.find(c) != std::u16string::npos;
                });
     }
+    // Fullwidth letters `fullwidth` pixels at 13 px, some half as wide in a
+    // proportional face.
     int width(const FontFace& f, std::u16string_view text) override
     {
         const Face* face = find(f.family);
@@ -284,7 +286,7 @@ public:
             w += face->proportional && (c == u'Ｉ' || c == u'（' || c == u'）')
                      ? face->fullwidth / 2
                      : face->fullwidth;
-        return w;
+        return w * f.pixels / 13;
     }
     FontMetrics metrics(const FontFace& f) override { return {f.pixels, f.pixels, f.pixels}; }
     FontFace defaultFont(int) override { return {u"Sans", 12, 400}; }
@@ -302,7 +304,7 @@ TEST_CASE("the stand-in for a missing Japanese face: Japanese, every glyph, fits
     const Face monospaced{u"IPAGothic", true, false, 13, u""};
     const Face latin{u"DejaVu Sans", false, true, 8, u""};
     const Face noFlat{u"VL PGothic", true, true, 11, u"♭"};
-    const Face wide{u"Meiryo UI", true, true, 14, u""};
+    const Face wide{u"Meiryo UI", true, true, 16, u""};
     const Face other{u"Some Japanese", true, true, 11, u""};
     struct Case
     {
@@ -318,10 +320,10 @@ TEST_CASE("the stand-in for a missing Japanese face: Japanese, every glyph, fits
         {"not one too wide for the cell", {wide, ipa}, u"ＭＳ Ｐゴシック", u"IPAPGothic"},
         {"not one without a flat sign", {noFlat, other}, u"ＭＳ Ｐゴシック", u"Some Japanese"},
         {"not a Latin face", {latin}, u"ＭＳ Ｐゴシック", u"ＭＳ Ｐゴシック"},
-        {"nothing fits: the name, for the toolkit's fallback",
-         {monospaced},
-         u"ＭＳ Ｐゴシック",
-         u"ＭＳ Ｐゴシック"},
+        {"no Japanese face: the name, for the toolkit's fallback",
+         {latin},
+         u"ＭＳ 明朝",
+         u"ＭＳ 明朝"},
         {"a face without rules is kept", {ipa}, u"Arial", u"Arial"},
         {"Mincho may be monospaced",
          {Face{u"IPAMincho", true, false, 12, u""}},
@@ -329,7 +331,7 @@ TEST_CASE("the stand-in for a missing Japanese face: Japanese, every glyph, fits
          u"IPAMincho"},
     };
     for (const Case& c : cases) {
-        CAPTURE(c.name);
+        INFO(std::string(c.name));
         FakeDesktop desktop;
         desktop.faces = c.installed;
         const FacePick pick = pickFamily(desktop, c.face);
@@ -368,7 +370,7 @@ TEST_CASE("where no face fits the names, the best Japanese one is drawn small en
          11},
     };
     for (const Case& c : cases) {
-        CAPTURE(c.name);
+        INFO(std::string(c.name));
         FakeDesktop desktop;
         desktop.faces = c.installed;
         const FacePick pick = pickFamily(desktop, u"ＭＳ Ｐゴシック");
@@ -513,7 +515,7 @@ TEST_CASE("a click repaints the cells whose value it changed and nothing else")
         {"unmark it", {"org(5)"}, "org(5)", row5},
     };
     for (const Case& c : cases) {
-        CAPTURE(c.name);
+        INFO(std::string(c.name));
         ui::MainWindow main;
         main.Load();
         const auto press = [&](std::string_view name) {

@@ -1,15 +1,23 @@
 // The tests' platform on Linux: Qt Widgets on the offscreen platform. A form's
-// window is the top-level widget named as its layout, a control the child
-// widget named as the control.
+// window is the top-level widget named as its layout; a button is the child
+// widget named as the control, a label the place where the window draws it.
 #include "test_platform.h"
 
+#include "forms/qt/qt_widgets.h"
+#include "forms/surface.h"
+
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
+
+#include <cmath>
 
 #include <vector>
 
@@ -40,23 +48,60 @@ QWidget* windowOf(const forms::Form& form)
     return found;
 }
 
+forms::qt::FormWidget* formWidget(const forms::Form& form)
+{
+    return qobject_cast<forms::qt::FormWidget*>(windowOf(form));
+}
+
+// A button's own widget; a label has none.
 QWidget* widgetOf(const forms::Control& control)
 {
-    QWidget* window = windowOf(control.owner());
-    return window != nullptr
-               ? window->findChild<QWidget*>(QString::fromStdString(control.displayName()))
+    forms::qt::FormWidget* window = formWidget(control.owner());
+    return window != nullptr && control.kind() == forms::ControlKind::CommandButton
+               ? window->widgetOf(static_cast<const forms::CommandButton*>(&control))
                : nullptr;
 }
 
-void sendMouse(const forms::Control& control, QEvent::Type type, Point at)
+// Device pixels of the window and back.
+QPoint logical(const QWidget& window, Point at)
 {
-    QWidget* widget = widgetOf(control);
-    const QPointF local(at.x, at.y);
-    const Qt::MouseButtons held =
-        type == QEvent::MouseButtonPress ? Qt::MouseButtons(Qt::LeftButton) : Qt::NoButton;
-    QMouseEvent event(type, local, widget->mapToGlobal(local), Qt::LeftButton, held,
+    const qreal ratio = window.devicePixelRatioF();
+    return QPoint(int(at.x / ratio), int(at.y / ratio));
+}
+
+Box device(const QWidget& window, const QRect& r)
+{
+    const qreal ratio = window.devicePixelRatioF();
+    return {int(std::lround(r.left() * ratio)), int(std::lround(r.top() * ratio)),
+            int(std::lround((r.right() + 1) * ratio)), int(std::lround((r.bottom() + 1) * ratio))};
+}
+
+Image imageOf(const QImage& grabbed)
+{
+    const QImage rgb = grabbed.convertToFormat(QImage::Format_RGB32);
+    Image result{rgb.width(), rgb.height(), {}};
+    result.pixels.reserve(std::size_t(result.width * result.height));
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x)
+            result.pixels.push_back(rgb.pixel(x, y) & 0xFFFFFFu);
+    return result;
+}
+
+// The mouse at a point of the window (device pixels), as the widget under it gets it.
+void sendMouse(const forms::Form& form, QEvent::Type type, Point at)
+{
+    QWidget* window = windowOf(form);
+    const QPoint point = logical(*window, at);
+    QWidget* target = window->childAt(point);
+    if (target == nullptr)
+        target = window;
+    const QPointF local = target->mapFrom(window, QPointF(point));
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease
+                                      ? Qt::MouseButtons(Qt::NoButton)
+                                      : Qt::MouseButtons(Qt::LeftButton);
+    QMouseEvent event(type, local, target->mapToGlobal(local), Qt::LeftButton, held,
                       Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
+    QApplication::sendEvent(target, &event);
 }
 
 } // namespace
@@ -171,10 +216,18 @@ bool acceptsInput(const forms::Form& form)
     return window->isEnabled() && (modal == nullptr || modal == window);
 }
 
+// Qt hears of a session's end only from a session manager, which the tests
+// do not run.
+bool endSession(const std::vector<const forms::Form*>&)
+{
+    return false;
+}
+
 Size clientSize(const forms::Form& form)
 {
-    const QSize size = windowOf(form)->size();
-    return {size.width(), size.height()};
+    const QWidget* window = windowOf(form);
+    const Box client = device(*window, QRect(QPoint(0, 0), window->size()));
+    return {client.width(), client.height()};
 }
 
 Point position(const forms::Form& form)
@@ -205,40 +258,142 @@ WindowTraits traits(const forms::Form& form)
 
 Box box(const forms::Control& control)
 {
-    const QRect r = widgetOf(control)->geometry();
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    if (QWidget* widget = widgetOf(control))
+        return device(*windowOf(control.owner()), widget->geometry());
+    return control.owner().surface()->box(control);
 }
 
 bool takesFocus(const forms::Control& control)
 {
-    return widgetOf(control)->focusPolicy() != Qt::NoFocus;
+    const QWidget* widget = widgetOf(control);
+    return widget != nullptr && widget->focusPolicy() != Qt::NoFocus;
 }
 
 bool hasFocus(const forms::Control& control)
 {
-    return widgetOf(control)->hasFocus();
+    const QWidget* widget = widgetOf(control);
+    return widget != nullptr && widget->hasFocus();
 }
 
 void press(const forms::Control& control, Point at)
 {
-    sendMouse(control, QEvent::MouseButtonPress, at);
+    const Box b = box(control);
+    sendMouse(control.owner(), QEvent::MouseButtonPress, {b.left + at.x, b.top + at.y});
 }
 
 void release(const forms::Control& control, Point at)
 {
-    sendMouse(control, QEvent::MouseButtonRelease, at);
+    const Box b = box(control);
+    sendMouse(control.owner(), QEvent::MouseButtonRelease, {b.left + at.x, b.top + at.y});
 }
 
 Image image(const forms::Control& control)
 {
-    const QImage grabbed =
-        widgetOf(control)->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    Image result{grabbed.width(), grabbed.height(), {}};
-    result.pixels.reserve(std::size_t(result.width * result.height));
-    for (int y = 0; y < grabbed.height(); ++y)
-        for (int x = 0; x < grabbed.width(); ++x)
-            result.pixels.push_back(grabbed.pixel(x, y) & 0xFFFFFFu);
-    return result;
+    const Image whole = image(control.owner());
+    const Box b = box(control);
+    Image part{b.width(), b.height(), {}};
+    for (int y = b.top; y < b.bottom; ++y)
+        for (int x = b.left; x < b.right; ++x)
+            part.pixels.push_back(whole.at(x, y));
+    return part;
+}
+
+Image image(const forms::Form& form)
+{
+    return imageOf(windowOf(form)->grab().toImage());
+}
+
+int dpi(const forms::Form& form)
+{
+    return int(std::lround(96 * windowOf(form)->devicePixelRatioF()));
+}
+
+std::u16string nativeCaption(const forms::CommandButton& button)
+{
+    const auto* widget = qobject_cast<const QPushButton*>(widgetOf(button));
+    return widget != nullptr ? widget->text().toStdU16String() : std::u16string();
+}
+
+bool isDefaultButton(const forms::CommandButton& button)
+{
+    const auto* widget = qobject_cast<const QPushButton*>(widgetOf(button));
+    return widget != nullptr && (widget->isDefault() || widget->autoDefault());
+}
+
+std::string nativeControlAt(const forms::Form& form, Point point)
+{
+    QWidget* window = windowOf(form);
+    QWidget* child = window->childAt(logical(*window, point));
+    return child != nullptr ? child->objectName().toStdString() : std::string();
+}
+
+void activate(const forms::Form& form)
+{
+    QWidget* window = windowOf(form);
+    window->activateWindow();
+    (void)QTest::qWaitForWindowActive(window);
+}
+
+std::string focused()
+{
+    QWidget* widget = QApplication::focusWidget();
+    return qobject_cast<forms::qt::PushButton*>(widget) != nullptr
+               ? widget->objectName().toStdString()
+               : std::string();
+}
+
+void pressKey(Key key, bool shift)
+{
+    static const Qt::Key codes[] = {Qt::Key_Tab,    Qt::Key_Left,   Qt::Key_Right, Qt::Key_Up,
+                                    Qt::Key_Down,   Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space,
+                                    Qt::Key_Escape, Qt::Key_A};
+    Qt::Key code = codes[int(key)];
+    if (key == Key::Tab && shift)
+        code = Qt::Key_Backtab;
+    QWidget* target = QApplication::focusWidget();
+    if (target == nullptr)
+        target = QApplication::activeWindow();
+    if (target != nullptr)
+        QTest::keyClick(target, code, shift ? Qt::ShiftModifier : Qt::NoModifier);
+    processEvents();
+}
+
+void click(const forms::Form& form, Point point, bool twice)
+{
+    sendMouse(form, QEvent::MouseButtonPress, point);
+    sendMouse(form, QEvent::MouseButtonRelease, point);
+    if (twice) {
+        // The second press of a double-click comes as the double-click itself.
+        sendMouse(form, QEvent::MouseButtonDblClick, point);
+        sendMouse(form, QEvent::MouseButtonRelease, point);
+    }
+    processEvents();
+}
+
+Box frameOnScreen(const forms::Form& form)
+{
+    const QRect r = windowOf(form)->frameGeometry();
+    return {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+}
+
+Box workArea(const forms::Form& form)
+{
+    const QRect r = windowOf(form)->screen()->availableGeometry();
+    return {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+}
+
+void pressAccessibly(const forms::Form& form, std::u16string_view description)
+{
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(windowOf(form));
+    for (int i = 0; window != nullptr && i < window->childCount(); ++i) {
+        QAccessibleInterface* child = window->child(i);
+        if (child != nullptr &&
+            child->text(QAccessible::Description).toStdU16String() == description &&
+            child->actionInterface() != nullptr) {
+            child->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            return;
+        }
+    }
 }
 
 } // namespace testplatform

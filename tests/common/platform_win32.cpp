@@ -1,7 +1,12 @@
 // The tests' platform on Windows (under Wine): the Win32 backend's windows,
-// seen through the Windows API.
+// seen through the Windows API. A button is a window of its own; a label is
+// the place where its form's window draws it.
 #include "test_platform.h"
 #include "win32/win32_test.h"
+
+#include "forms/surface.h"
+
+#include <oleacc.h>
 
 #include <chrono>
 #include <map>
@@ -243,6 +248,16 @@ bool acceptsInput(const forms::Form& form)
     return IsWindowEnabled(hwndOf(form)) != FALSE;
 }
 
+bool endSession(const std::vector<const forms::Form*>& windows)
+{
+    for (const forms::Form* form : windows)
+        SendMessageW(hwndOf(*form), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    for (const forms::Form* form : windows)
+        if (HWND window = hwndOf(*form))
+            SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    return true;
+}
+
 Size clientSize(const forms::Form& form)
 {
     RECT r{};
@@ -280,33 +295,89 @@ WindowTraits traits(const forms::Form& form)
 
 Box box(const forms::Control& control)
 {
-    const RECT r = wintest::childRect(hwndOf(control));
-    return {int(r.left), int(r.top), int(r.right), int(r.bottom)};
+    if (HWND window = hwndOf(control)) {
+        const RECT r = wintest::childRect(window);
+        return {int(r.left), int(r.top), int(r.right), int(r.bottom)};
+    }
+    return control.owner().surface()->box(control);
 }
 
 bool takesFocus(const forms::Control& control)
 {
-    return (GetWindowLongPtrW(hwndOf(control), GWL_STYLE) & WS_TABSTOP) != 0;
+    HWND window = hwndOf(control);
+    return window != nullptr && (GetWindowLongPtrW(window, GWL_STYLE) & WS_TABSTOP) != 0;
 }
 
 bool hasFocus(const forms::Control& control)
 {
-    return GetFocus() == hwndOf(control);
+    HWND window = hwndOf(control);
+    return window != nullptr && GetFocus() == window;
 }
+
+namespace {
+
+// The mouse at a client point of the form's window, as the window under it gets it.
+void sendMouse(const forms::Form& form, UINT message, WPARAM keys, Point at)
+{
+    HWND window = hwndOf(form);
+    HWND target = ChildWindowFromPointEx(window, POINT{at.x, at.y}, CWP_SKIPINVISIBLE);
+    if (target == nullptr)
+        target = window;
+    POINT local{at.x, at.y};
+    MapWindowPoints(window, target, &local, 1);
+    SendMessageW(target, message, keys, MAKELPARAM(local.x, local.y));
+}
+
+void holdShift(bool down)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+// The button whose window this is, of any of the program's forms.
+const forms::CommandButton* buttonOf(HWND hwnd)
+{
+    wintest::FormWindow* window = wintest::FormWindow::of(hwnd);
+    if (window == nullptr || window->form() == nullptr)
+        return nullptr;
+    for (const auto& control : window->form()->controls())
+        if (control->kind() == forms::ControlKind::CommandButton &&
+            window->buttonWindow(*control) == hwnd)
+            return static_cast<const forms::CommandButton*>(control.get());
+    return nullptr;
+}
+
+} // namespace
 
 void press(const forms::Control& control, Point at)
 {
-    SendMessageW(hwndOf(control), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    const Box b = box(control);
+    sendMouse(control.owner(), WM_LBUTTONDOWN, MK_LBUTTON, {b.left + at.x, b.top + at.y});
 }
 
 void release(const forms::Control& control, Point at)
 {
-    SendMessageW(hwndOf(control), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    const Box b = box(control);
+    sendMouse(control.owner(), WM_LBUTTONUP, 0, {b.left + at.x, b.top + at.y});
 }
 
 Image image(const forms::Control& control)
 {
-    HWND window = hwndOf(control);
+    const Image whole = image(control.owner());
+    const Box b = box(control);
+    Image part{b.width(), b.height(), {}};
+    for (int y = b.top; y < b.bottom; ++y)
+        for (int x = b.left; x < b.right; ++x)
+            part.pixels.push_back(whole.at(x, y));
+    return part;
+}
+
+// What the window paints; its native buttons are windows of their own.
+Image image(const forms::Form& form)
+{
+    HWND window = hwndOf(form);
     RECT r{};
     GetClientRect(window, &r);
     BITMAPINFO info{};
@@ -330,6 +401,116 @@ Image image(const forms::Control& control)
     DeleteObject(bitmap);
     DeleteDC(dc);
     return result;
+}
+
+int dpi(const forms::Form& form)
+{
+    return forms::win32::windowDpi(hwndOf(form));
+}
+
+std::u16string nativeCaption(const forms::CommandButton& button)
+{
+    return u16(wintest::titleOf(hwndOf(button)));
+}
+
+bool isDefaultButton(const forms::CommandButton& button)
+{
+    return (GetWindowLongPtrW(hwndOf(button), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
+std::string nativeControlAt(const forms::Form& form, Point point)
+{
+    HWND window = hwndOf(form);
+    HWND hit = ChildWindowFromPointEx(window, POINT{point.x, point.y}, CWP_SKIPINVISIBLE);
+    const forms::CommandButton* button = hit != window ? buttonOf(hit) : nullptr;
+    return button != nullptr ? button->displayName() : std::string();
+}
+
+void activate(const forms::Form& form)
+{
+    HWND window = hwndOf(form);
+    SetForegroundWindow(window);
+    SetActiveWindow(window);
+    processEvents();
+}
+
+std::string focused()
+{
+    const forms::CommandButton* button = buttonOf(GetFocus());
+    return button != nullptr ? button->displayName() : std::string();
+}
+
+void pressKey(Key key, bool shift)
+{
+    static const WPARAM codes[] = {VK_TAB,    VK_LEFT,   VK_RIGHT, VK_UP,     VK_DOWN,
+                                   VK_RETURN, VK_RETURN, VK_SPACE, VK_ESCAPE, 'A'};
+    const WPARAM code = codes[int(key)];
+    // The keypad's Enter is Return with the extended-key bit.
+    const LPARAM extended = key == Key::Enter ? (1 << 24) : 0;
+    HWND target = GetFocus();
+    if (target == nullptr)
+        target = GetActiveWindow();
+    holdShift(shift);
+    PostMessageW(target, WM_KEYDOWN, code, 1 | extended);
+    processEvents();
+    PostMessageW(target, WM_KEYUP, code, LPARAM(0xC0000001) | extended);
+    processEvents();
+    holdShift(false);
+}
+
+void click(const forms::Form& form, Point point, bool twice)
+{
+    sendMouse(form, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    sendMouse(form, WM_LBUTTONUP, 0, point);
+    if (twice) {
+        sendMouse(form, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+        sendMouse(form, WM_LBUTTONUP, 0, point);
+    }
+    processEvents();
+}
+
+Box frameOnScreen(const forms::Form& form)
+{
+    RECT r{};
+    GetWindowRect(hwndOf(form), &r);
+    return {int(r.left), int(r.top), int(r.right), int(r.bottom)};
+}
+
+Box workArea(const forms::Form& form)
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(hwndOf(form), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& r = monitor.rcWork;
+    return {int(r.left), int(r.top), int(r.right), int(r.bottom)};
+}
+
+// As a reader in another process does it: the client area's object, the
+// child with this description, its default action.
+void pressAccessibly(const forms::Form& form, std::u16string_view description)
+{
+    IAccessible* root = nullptr;
+    AccessibleObjectFromWindow(hwndOf(form), static_cast<DWORD>(OBJID_CLIENT),
+                               __uuidof(IAccessible), reinterpret_cast<void**>(&root));
+    if (root == nullptr)
+        return;
+    LONG count = 0;
+    root->get_accChildCount(&count);
+    for (LONG id = 1; id <= count; ++id) {
+        VARIANT child;
+        VariantInit(&child);
+        child.vt = VT_I4;
+        child.lVal = id;
+        BSTR text = nullptr;
+        root->get_accDescription(child, &text);
+        const bool found =
+            text != nullptr && std::u16string_view(reinterpret_cast<const char16_t*>(text),
+                                                   SysStringLen(text)) == description;
+        SysFreeString(text);
+        if (found)
+            root->accDoDefaultAction(child);
+    }
+    root->Release();
 }
 
 } // namespace testplatform

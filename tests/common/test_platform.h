@@ -6,6 +6,7 @@
 
 #include "forms/controls.h"
 #include "forms/form.h"
+#include "forms/geometry.h"
 
 #include <cstdint>
 #include <functional>
@@ -76,27 +77,14 @@ int nativeWindows();
 void closeBox(const forms::Form& form);
 // Whether the window takes input from the mouse and the keyboard.
 bool acceptsInput(const forms::Form& form);
+// The user's session ends (a log-off) and the system tells the windows, in
+// this order; false where the platform has no such message for a program.
+bool endSession(const std::vector<const forms::Form*>& windows);
 
-struct Size
-{
-    int width;
-    int height;
-    bool operator==(const Size&) const = default;
-};
-struct Point
-{
-    int x;
-    int y;
-    bool operator==(const Point&) const = default;
-};
-struct Box
-{
-    int left;
-    int top;
-    int right;
-    int bottom;
-    bool operator==(const Box&) const = default;
-};
+// Pixels of a window's client area: device pixels where the window is scaled.
+using Size = forms::PixelSize;
+using Point = forms::PixelPoint;
+using Box = forms::PixelRect;
 
 Size clientSize(const forms::Form& form);
 Point position(const forms::Form& form);
@@ -116,22 +104,70 @@ struct WindowTraits
 };
 WindowTraits traits(const forms::Form& form);
 
-// A control's box in pixels in its window's client area.
+// A control's box in its window's client area: a button's native window, a
+// label's place where the window draws it.
 Box box(const forms::Control& control);
+// Whether the toolkit can give the control the keyboard focus, and has.
 bool takesFocus(const forms::Control& control);
 bool hasFocus(const forms::Control& control);
 // The left mouse button goes down or up at a point in the control's own pixels.
 void press(const forms::Control& control, Point at);
 void release(const forms::Control& control, Point at);
 
-// A control as it draws itself, 0xRRGGBB by row.
+// Pixels as drawn, 0xRRGGBB by row; outside, 0xFFFFFFFF.
 struct Image
 {
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> pixels;
-    std::uint32_t at(int x, int y) const { return pixels[std::size_t(y * width + x)]; }
+    std::uint32_t at(int x, int y) const
+    {
+        return x >= 0 && y >= 0 && x < width && y < height ? pixels[std::size_t(y * width + x)]
+                                                           : 0xFFFFFFFFu;
+    }
 };
+// A control as its window draws it.
 Image image(const forms::Control& control);
+// The window's whole client area as drawn, native buttons where the toolkit
+// draws them into it.
+Image image(const forms::Form& form);
+
+// What the backend contract suite looks at besides: the window's density, its
+// native buttons, the focus, real input, and where the window stands.
+int dpi(const forms::Form& form);
+std::u16string nativeCaption(const forms::CommandButton& button);
+// Whether the toolkit made it a default button (pressed by Return anywhere).
+bool isDefaultButton(const forms::CommandButton& button);
+// The native control at a client point, by display name; "" for the window's
+// own client area.
+std::string nativeControlAt(const forms::Form& form, Point point);
+// Makes the window the active one and waits until it is.
+void activate(const forms::Form& form);
+// The control with the keyboard focus, by display name; "" for none.
+std::string focused();
+enum class Key
+{
+    Tab,
+    Left,
+    Right,
+    Up,
+    Down,
+    Return,
+    Enter,
+    Space,
+    Escape,
+    Letter
+};
+// A key pressed and released where the focus is.
+void pressKey(Key key, bool shift = false);
+// The left button clicked at a client point; a second time at once for a
+// double-click, as the windowing system reports one.
+void click(const forms::Form& form, Point point, bool twice = false);
+// The whole window, frame included, on the screen; the screen's work area.
+Box frameOnScreen(const forms::Form& form);
+Box workArea(const forms::Form& form);
+// A screen reader presses the control with this description through the
+// platform's accessibility interface, as a user of one would.
+void pressAccessibly(const forms::Form& form, std::u16string_view description);
 
 } // namespace testplatform

@@ -2,7 +2,6 @@
 // the forms layer on the real windows: the pixels of every control, frames
 // shared between rows, what lies above what, the keyboard order and keys,
 // clicks and double-clicks, and where the window first stands.
-#include "backend_probe.h"
 #include "testing.h"
 
 #include "forms/surface.h"
@@ -13,12 +12,18 @@
 #include <string>
 #include <vector>
 
-using namespace forms;
-using contract::Key;
+using forms::Color;
+using forms::CommandButton;
+using forms::Control;
+using forms::Label;
+using forms::PixelPoint;
+using forms::PixelRect;
+using forms::Scale;
+using Key = testplatform::Key;
 
 namespace {
 
-constexpr Color kBlack = 0x000000, kWhite = 0xFFFFFF;
+constexpr std::uint32_t kInk = 0x000000, kPaper = 0xFFFFFF; // 0xRRGGBB
 
 // The key table's columns at 96 dpi: array, first index, left edge and width in pixels.
 struct Column
@@ -40,9 +45,9 @@ struct Shown
     Shown()
     {
         main.Show();
-        contract::settle();
-        contract::activate(main);
-        scale = Scale{contract::dpi(main)};
+        testplatform::processEvents();
+        testplatform::activate(main);
+        scale = Scale{testplatform::dpi(main)};
     }
 
     // A 96-dpi box as the window's density places it.
@@ -61,7 +66,7 @@ struct Shown
     }
 };
 
-bool all(const contract::Image& image, const PixelRect& area, Color color)
+bool all(const testplatform::Image& image, const PixelRect& area, std::uint32_t color)
 {
     for (int y = area.top; y < area.bottom; ++y)
         for (int x = area.left; x < area.right; ++x)
@@ -70,14 +75,8 @@ bool all(const contract::Image& image, const PixelRect& area, Color color)
     return true;
 }
 
-// Dark enough to be ink of a black text on white.
-bool dark(Color c)
-{
-    return (c & 0xFF) < 128 && ((c >> 8) & 0xFF) < 128 && ((c >> 16) & 0xFF) < 128;
-}
-
 // The bounding box of the ink inside an area, or an empty box.
-PixelRect inkIn(const contract::Image& image, const PixelRect& area, Color ground)
+PixelRect inkIn(const testplatform::Image& image, const PixelRect& area, std::uint32_t ground)
 {
     PixelRect ink{area.right, area.bottom, area.left, area.top};
     for (int y = area.top; y < area.bottom; ++y)
@@ -100,16 +99,20 @@ PixelRect widened(const PixelRect& box)
 TEST_CASE("the window: its title, its client area, a close box only, no owner")
 {
     const Shown shown;
-    CHECK(contract::title(shown.main) == u"Marelo");
-    CHECK(contract::clientSize(shown.main) == shown.scale.client(6015, 4305));
-    CHECK_FALSE(contract::minimiseOrMaximiseBox(shown.main));
-    CHECK_FALSE(contract::owned(shown.main));
+    const testplatform::WindowTraits traits = testplatform::traits(shown.main);
+    CHECK(traits.title == u"Marelo");
+    CHECK(testplatform::clientSize(shown.main) == shown.scale.client(6015, 4305));
+    CHECK(traits.closeBox);
+    CHECK_FALSE(traits.minimizeBox);
+    CHECK_FALSE(traits.maximizeBox);
+    CHECK(traits.ownerless);
+    CHECK(traits.sizable);
 }
 
 TEST_CASE("every note cell's frame at its pixels, shared with the rows next to it")
 {
     const Shown shown;
-    const contract::Image image = contract::grab(shown.main);
+    const testplatform::Image image = testplatform::image(shown.main);
     const int t = shown.scale.thickness();
     for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 12; ++r) {
@@ -117,40 +120,40 @@ TEST_CASE("every note cell's frame at its pixels, shared with the rows next to i
             CAPTURE(r);
             const PixelRect box = shown.at(kColumns[c].left, 24 + 16 * r, kColumns[c].width, 17);
             CHECK(shown.main.surface()->box(shown.cell(c, r)) == box);
-            CHECK(all(image, {box.left, box.top, box.right, box.top + t}, kBlack));
-            CHECK(all(image, {box.left, box.bottom - t, box.right, box.bottom}, kBlack));
-            CHECK(all(image, {box.left, box.top, box.left + t, box.bottom}, kBlack));
-            CHECK(all(image, {box.right - t, box.top, box.right, box.bottom}, kBlack));
+            CHECK(all(image, {box.left, box.top, box.right, box.top + t}, kInk));
+            CHECK(all(image, {box.left, box.bottom - t, box.right, box.bottom}, kInk));
+            CHECK(all(image, {box.left, box.top, box.left + t, box.bottom}, kInk));
+            CHECK(all(image, {box.right - t, box.top, box.right, box.bottom}, kInk));
             // One line between rows: the next row's top is this row's bottom,
             // and just inside the frame lies the cell's white.
             if (r < 11)
                 CHECK(shown.at(kColumns[c].left, 24 + 16 * (r + 1), kColumns[c].width, 17).top ==
                       box.bottom - t);
-            CHECK(image.at(box.right - t - 1, box.bottom - t - 1) == kWhite);
+            CHECK(image.at(box.right - t - 1, box.bottom - t - 1) == kPaper);
         }
     // White between the columns and round the table.
     for (int c = 1; c < 4; ++c)
-        CHECK(image.at(shown.scale.px(kColumns[c].left) - 1, shown.scale.px(100)) == kWhite);
-    CHECK(image.at(shown.scale.px(200), shown.scale.px(4)) == kWhite);
+        CHECK(image.at(shown.scale.px(kColumns[c].left) - 1, shown.scale.px(100)) == kPaper);
+    CHECK(image.at(shown.scale.px(200), shown.scale.px(4)) == kPaper);
 }
 
 TEST_CASE(
     "the boxes under the converted columns are drawn with lines, the Original column has none")
 {
     const Shown shown;
-    const contract::Image image = contract::grab(shown.main);
+    const testplatform::Image image = testplatform::image(shown.main);
     const int t = shown.scale.thickness();
     for (int x : {88, 192, 296}) {
         CAPTURE(x);
         const PixelRect box = shown.at(x, 224, 97, 57);
-        CHECK(all(image, {box.left, box.top, box.right, box.top + t}, kBlack));
-        CHECK(all(image, {box.left, box.bottom - t, box.right, box.bottom}, kBlack));
-        CHECK(all(image, {box.left, box.top, box.left + t, box.bottom}, kBlack));
-        CHECK(all(image, {box.right - t, box.top, box.right, box.bottom}, kBlack));
-        CHECK(image.at(box.right, box.top + 5) == kWhite);
-        CHECK(image.at(box.left + 5, box.top - 1) == kWhite);
+        CHECK(all(image, {box.left, box.top, box.right, box.top + t}, kInk));
+        CHECK(all(image, {box.left, box.bottom - t, box.right, box.bottom}, kInk));
+        CHECK(all(image, {box.left, box.top, box.left + t, box.bottom}, kInk));
+        CHECK(all(image, {box.right - t, box.top, box.right, box.bottom}, kInk));
+        CHECK(image.at(box.right, box.top + 5) == kPaper);
+        CHECK(image.at(box.left + 5, box.top - 1) == kPaper);
     }
-    CHECK(image.at(shown.scale.px(5), shown.scale.px(230)) == kWhite);
+    CHECK(image.at(shown.scale.px(5), shown.scale.px(230)) == kPaper);
 }
 
 TEST_CASE("the native buttons stand at their pixels with their captions, none a default button")
@@ -169,9 +172,9 @@ TEST_CASE("the native buttons stand at their pixels with their captions, none a 
         {"reset", {8, 224, 73, 25}, u"RESET"}, {"help_pb", {8, 256, 25, 25}, u"？"},
     };
     for (const Expected& b : buttons) {
-        CAPTURE(b.name);
+        INFO(std::string(b.name));
         const CommandButton& button = shown.main.button(b.name);
-        const PixelRect box = contract::nativeBox(button);
+        const PixelRect box = testplatform::box(button);
         const PixelRect expected = shown.at(b.box.left, b.box.top, b.box.right, b.box.bottom);
         if (shown.scale.dpi % 96 == 0) {
             CHECK(box == expected);
@@ -182,15 +185,15 @@ TEST_CASE("the native buttons stand at their pixels with their captions, none a 
             CHECK(std::abs(box.top - expected.top) <= 1);
             CHECK(std::abs(box.bottom - expected.bottom) <= 1);
         }
-        CHECK(contract::nativeCaption(button) == std::u16string(b.caption));
-        CHECK_FALSE(contract::isDefaultButton(button));
+        CHECK(testplatform::nativeCaption(button) == std::u16string(b.caption));
+        CHECK_FALSE(testplatform::isDefaultButton(button));
     }
 }
 
 TEST_CASE("the headings and counts fit their text and keep their anchors")
 {
     const Shown shown;
-    const contract::Image image = contract::grab(shown.main);
+    const testplatform::Image image = testplatform::image(shown.main);
     // Headings grow right and down from their layout corner; their ink lies inside.
     for (const Label* heading :
          {&shown.main.label("Label100"), &shown.main.labelArray("Label101")(0),
@@ -200,7 +203,7 @@ TEST_CASE("the headings and counts fit their text and keep their anchors")
         const PixelRect layout = shown.scale.box(heading->rect());
         CHECK(box.left == layout.left);
         CHECK(box.top == layout.top);
-        const PixelRect ink = inkIn(image, widened(box.united(layout)), kWhite);
+        const PixelRect ink = inkIn(image, widened(box.united(layout)), kPaper);
         CHECK_FALSE(ink.empty());
         CHECK(ink.left >= layout.left);
         CHECK(ink.left <= layout.left + 2 * shown.scale.thickness());
@@ -209,17 +212,17 @@ TEST_CASE("the headings and counts fit their text and keep their anchors")
     }
     // A count stays centred on its layout box as it grows: "0", then "-11".
     for (const char* name : {"ud_1", "ud_2", "ud_3"}) {
-        CAPTURE(name);
+        INFO(std::string(name));
         Label& count = shown.main.label(name);
         const PixelRect layout = shown.scale.box(count.rect());
         for (std::u16string_view text : {u"0", u"-11", u"5"}) {
             CAPTURE(text);
             count.setCaption(text);
-            contract::settle();
+            testplatform::processEvents();
             const PixelRect box = shown.main.surface()->box(count);
             CHECK(std::abs((box.left + box.right) - (layout.left + layout.right)) <= 1);
             CHECK(box.top == layout.top);
-            const PixelRect ink = inkIn(contract::grab(shown.main), widened(box), kWhite);
+            const PixelRect ink = inkIn(testplatform::image(shown.main), widened(box), kPaper);
             CHECK_FALSE(ink.empty());
             // The text's ink centred where the layout's box is.
             CHECK(std::abs((ink.left + ink.right) - (layout.left + layout.right)) <=
@@ -234,18 +237,19 @@ TEST_CASE("buttons lie above the labels and lines they overlap")
     // ud_1 fits itself to its text and reaches down to the buttons' row; where
     // they meet, a button is hit and drawn.
     const PixelRect count = shown.main.surface()->box(shown.main.label("ud_1"));
-    const PixelRect down = contract::nativeBox(shown.main.button("dn_1"));
-    const PixelRect up = contract::nativeBox(shown.main.button("up_1"));
+    const PixelRect down = testplatform::box(shown.main.button("dn_1"));
+    const PixelRect up = testplatform::box(shown.main.button("up_1"));
     const PixelPoint overlap{down.right - 1, down.top};
     CHECK(up.left < down.right); // the two buttons share a pixel column
-    const std::string hit = contract::nativeControlAt(shown.main, overlap);
+    const std::string hit = testplatform::nativeControlAt(shown.main, overlap);
     CHECK((hit == "dn_1" || hit == "up_1"));
     if (count.bottom > down.top)
-        CHECK(contract::nativeControlAt(shown.main, {down.left + 2, count.bottom - 1}) == "dn_1");
+        CHECK(testplatform::nativeControlAt(shown.main, {down.left + 2, count.bottom - 1}) ==
+              "dn_1");
     // A box line under a button does not show through it: the button is hit.
-    const PixelRect reset = contract::nativeBox(shown.main.button("reset"));
-    CHECK(contract::nativeControlAt(shown.main, shown.centre(reset)) == "reset");
-    CHECK(contract::nativeControlAt(
+    const PixelRect reset = testplatform::box(shown.main.button("reset"));
+    CHECK(testplatform::nativeControlAt(shown.main, shown.centre(reset)) == "reset");
+    CHECK(testplatform::nativeControlAt(
               shown.main, shown.centre(shown.main.surface()->box(shown.cell(0, 3)))) == "");
 }
 
@@ -254,7 +258,7 @@ TEST_CASE("the keyboard walks the buttons by tab index, with Tab and with the ar
     const Shown shown;
     const std::vector<std::string> order = {"dn_1", "up_1", "help_pb", "up_2",
                                             "dn_2", "dn_3", "up_3",    "reset"};
-    REQUIRE(contract::focused() == "dn_1");
+    REQUIRE(testplatform::focused() == "dn_1");
     struct Walk
     {
         const char* name;
@@ -268,14 +272,14 @@ TEST_CASE("the keyboard walks the buttons by tab index, with Tab and with the ar
         {"Left", Key::Left, false, -1},   {"Up", Key::Up, false, -1},
     };
     for (const Walk& walk : walks) {
-        CAPTURE(walk.name);
-        int at = static_cast<int>(std::find(order.begin(), order.end(), contract::focused()) -
+        INFO(std::string(walk.name));
+        int at = static_cast<int>(std::find(order.begin(), order.end(), testplatform::focused()) -
                                   order.begin());
         for (int i = 1; i <= 9; ++i) {
-            contract::press(walk.key, walk.shift);
+            testplatform::pressKey(walk.key, walk.shift);
             at = (at + walk.step + 8) % 8;
             CAPTURE(i);
-            CHECK(contract::focused() == order[static_cast<std::size_t>(at)]);
+            CHECK(testplatform::focused() == order[static_cast<std::size_t>(at)]);
         }
     }
     // Nothing was pressed on the way.
@@ -297,11 +301,11 @@ TEST_CASE("Space, Return and Enter click the focused button; other keys do nothi
                           {"Escape", Key::Escape, u"0"},
                           {"a letter", Key::Letter, u"0"}};
     for (const Case& c : cases) {
-        CAPTURE(c.name);
+        INFO(std::string(c.name));
         const Shown shown;
-        REQUIRE(contract::focused() == "dn_1");
-        contract::press(c.key);
-        contract::press(c.key);
+        REQUIRE(testplatform::focused() == "dn_1");
+        testplatform::pressKey(c.key);
+        testplatform::pressKey(c.key);
         CHECK(shown.main.label("ud_3").Caption() == c.count);
         CHECK(shown.main.label("ud_1").Caption() == c.count);
         CHECK(shown.main.visible());
@@ -321,14 +325,14 @@ TEST_CASE("a click marks an Original note once; a double-click too, then DblClic
     e.DblClick = [&] { ++doubleClicks; };
     const PixelPoint onE = shown.centre(shown.main.surface()->box(e));
 
-    contract::click(shown.main, onE);
+    testplatform::click(shown.main, onE);
     CHECK(clicks == 1);
     CHECK(e.ForeColor() == 0x0000FF);
-    contract::click(shown.main, onE);
+    testplatform::click(shown.main, onE);
     CHECK(clicks == 2);
     CHECK(e.ForeColor() == 0x000000);
 
-    contract::click(shown.main, onE, true);
+    testplatform::click(shown.main, onE, true);
     CHECK(clicks == 3);
     CHECK(doubleClicks == 1);
     CHECK(e.ForeColor() == 0x0000FF); // marked once, not marked and unmarked
@@ -337,21 +341,20 @@ TEST_CASE("a click marks an Original note once; a double-click too, then DblClic
     for (const Control* other : {static_cast<const Control*>(&shown.cell(2, 4)),
                                  static_cast<const Control*>(&shown.main.label("Label100")),
                                  static_cast<const Control*>(&shown.main.label("ud_2"))})
-        contract::click(shown.main, shown.centre(shown.main.surface()->box(*other)));
-    contract::click(shown.main, {shown.scale.px(395), shown.scale.px(100)});
+        testplatform::click(shown.main, shown.centre(shown.main.surface()->box(*other)));
+    testplatform::click(shown.main, {shown.scale.px(395), shown.scale.px(100)});
     CHECK(clicks == 3);
     CHECK(shown.cell(2, 4).ForeColor() == 0x0000FF);
     CHECK(shown.main.label("ud_2").Caption() == u"0");
     // A click on a label leaves the focus where it was.
-    CHECK(contract::focused() == "dn_1");
+    CHECK(testplatform::focused() == "dn_1");
 }
 
 TEST_CASE("the main window first stands centred on the work area, frame and all")
 {
     const Shown shown;
-    const PixelRect frame = contract::frameOnScreen(shown.main);
-    const PixelRect area = contract::workArea(shown.main);
-    CHECK(frame.width() >= shown.main.surface()->clientSize().width);
+    const PixelRect frame = testplatform::frameOnScreen(shown.main);
+    const PixelRect area = testplatform::workArea(shown.main);
     CHECK(std::abs((frame.left - area.left) - (area.right - frame.right)) <= 1);
     CHECK(std::abs((frame.top - area.top) - (area.bottom - frame.bottom)) <= 1);
 }
