@@ -55,9 +55,11 @@ TEST_CASE("a new density takes the window, its controls and its faces along")
         // The frames are drawn where the boxes are, one whole pixel or two.
         const testplatform::Image image = testplatform::image(main);
         const PixelRect cell = scale.box(row("org", 3).rect);
+        // Right of the left-aligned name, where nothing else is drawn.
+        const int x = cell.right - scale.thickness() - 2;
         for (int t = 0; t < scale.thickness(); ++t)
-            CHECK(image.at(cell.left + 5, cell.top + t) == 0x000000u);
-        CHECK(image.at(cell.left + 5, cell.top + scale.thickness()) == 0xFFFFFFu);
+            CHECK(image.at(x, cell.top + t) == 0x000000u);
+        CHECK(image.at(x, cell.top + scale.thickness()) == 0xFFFFFFu);
         // The buttons' faces follow the density.
         LOGFONTW face{};
         GetObjectW(
