@@ -186,7 +186,10 @@ def look(world, exe, chosen, report, judge):
             return
         # The pointer away from every button, which would light up under it.
         world.run("xdotool", "mousemove", "1023", "767")
-        start, origin = client(world, "Marelo")
+        seen = client(world, "Marelo")
+        if not report.check("the main window is painted", seen is not None):
+            return
+        start, origin = seen
         report.check(f"client area {start.width} x {start.height} at {chosen.dpi} dpi",
                      start.size == (scale.px(401), scale.px(287)))
         judge.main_window(start, scale)
@@ -210,7 +213,10 @@ def look(world, exe, chosen, report, judge):
         world.click(*at(center(BUTTONS["help_pb"])))
         if not report.check("the help window opens", until(lambda: world.probe("info", "HELP"))):
             return
-        help_picture, _ = client(world, "HELP")
+        seen = client(world, "HELP")
+        if not report.check("the help window is painted", seen is not None):
+            return
+        help_picture = seen[0]
         judge.help_window(help_picture, scale)
         if chosen.button_face:
             ground = help_picture.getpixel((help_picture.width - 1, help_picture.height - 1))
