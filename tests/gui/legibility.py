@@ -6,7 +6,8 @@ the Windows set-ups both hand their grabbed pictures to Judge."""
 
 from collections import Counter
 
-from picture import BOX_LEFT, BUTTONS, COLUMN_LEFT, COLUMN_WIDTH, ROW_PITCH, FIRST_ROW_TOP, ROWS
+from picture import BOX_LEFT, BUTTONS, COLUMN_LEFT, COLUMN_WIDTH, FIRST_ROW_TOP, ROWS
+from picture import cell_rect
 
 # What must be read, as WCAG has it.
 TEXT_CONTRAST = 4.5
@@ -64,10 +65,6 @@ class Scale:
         x0, y0, x1, y1 = self.box(left, top, width, height)
         t = self.thickness
         return x0 + t, y0 + t, x1 - t, y1 - t
-
-
-def cell(column, row):
-    return COLUMN_LEFT[column], FIRST_ROW_TOP + ROW_PITCH * row, COLUMN_WIDTH[column], 17
 
 
 def heading_area(column):
@@ -155,45 +152,47 @@ class CaptionInk:
 class Judge:
     """Collects checks, and the lowest contrast and narrowest margin seen."""
 
+    KINDS = {TEXT_CONTRAST: "text", RED_ON_WHITE_CONTRAST: "red marks", LINE_CONTRAST: "lines"}
+
     def __init__(self, report):
         self.report = report
-        self.lowest = (float("inf"), "nothing measured")
-        self.narrowest = (float("inf"), "nothing measured")
+        self.lowest = {}  # needed ratio -> (lowest ratio, where)
+        self.narrowest = None  # (pixels, where)
 
     def contrast(self, what, value, needed):
         """Ratios count to two places, as they are quoted: pure red on white
         is 4.00:1."""
-        if value < self.lowest[0]:
-            self.lowest = (value, what)
+        if needed not in self.lowest or value < self.lowest[needed][0]:
+            self.lowest[needed] = (value, what)
         return round(value, 2) >= needed
 
     def margin(self, what, value):
-        if value < self.narrowest[0]:
+        if self.narrowest is None or value < self.narrowest[0]:
             self.narrowest = (value, what)
         return value >= CAPTION_MARGIN
 
     def summary(self):
-        contrast_value, contrast_where = self.lowest
-        margin_value, margin_where = self.narrowest
-        contrast_text = (f"{contrast_value:.2f}:1 ({contrast_where})"
-                         if contrast_value != float("inf") else "not measured")
-        margin_text = (f"{margin_value} px ({margin_where})"
-                       if margin_value != float("inf") else "not measured")
-        return f"lowest contrast {contrast_text}; narrowest caption margin {margin_text}"
+        """The lowest contrast of each kind and the narrowest caption margin."""
+        lowest = [f"{self.KINDS[needed]} {value:.2f}:1 ({where})"
+                  for needed, (value, where) in sorted(self.lowest.items(), reverse=True)]
+        margin = (f"{self.narrowest[0]} px ({self.narrowest[1]})" if self.narrowest
+                  else "not measured")
+        return (f"lowest contrast: {'; '.join(lowest) if lowest else 'not measured'}; "
+                f"narrowest caption margin {margin}")
 
     # The main window ------------------------------------------------------
 
-    def main_window(self, picture, scale, marked=()):
-        """Everything the start picture (or one with these rows marked) shows."""
-        self.names(picture, scale, marked)
+    def main_window(self, picture, scale):
+        """Everything the start picture shows but the buttons."""
+        self.names(picture, scale, ())
         self.labels(picture, scale)
         self.frames_and_lines(picture, scale)
-        self.sheet(picture, scale, marked)
+        self.sheet(picture, scale, ())
 
     def names(self, picture, scale, marked):
         failures, cut = [], []
         for row in range(ROWS):
-            inks = [Ink(picture, scale.inside(*cell(column, row))) for column in range(4)]
+            inks = [Ink(picture, scale.inside(*cell_rect(column, row))) for column in range(4)]
             needed = RED_ON_WHITE_CONTRAST if row in marked else TEXT_CONTRAST
             for column, ink in enumerate(inks):
                 where = f"{'marked ' if row in marked else ''}note in column {column} row {row}"
@@ -231,9 +230,9 @@ class Judge:
         ground = px[scale.px(85), scale.px(150)][:3]  # between Original and Converted_1
         for column in range(4):
             for row in (0, ROWS - 1):
-                x0, y0, x1, y1 = scale.box(*cell(column, row))
+                x0, y0, x1, y1 = scale.box(*cell_rect(column, row))
                 frame = px[x0, (y0 + y1) // 2][:3]
-                inside = Ink(picture, scale.inside(*cell(column, row))).background
+                inside = Ink(picture, scale.inside(*cell_rect(column, row))).background
                 what = f"frame of column {column} row {row}"
                 value = min(contrast(frame, ground), contrast(frame, inside))
                 if not self.contrast(what, value, LINE_CONTRAST):
@@ -265,7 +264,7 @@ class Judge:
             return max(abs(a - b) for a, b in zip(colour, wanted)) <= 40
         for row in range(ROWS):
             for column in range(4):
-                ink = Ink(picture, scale.inside(*cell(column, row)))
+                ink = Ink(picture, scale.inside(*cell_rect(column, row)))
                 wanted = RED if row in marked else BLACK
                 if ink.background != WHITE or not near(ink.colour, wanted):
                     wrong.append(f"column {column} row {row}: {ink.colour} on {ink.background}")
@@ -277,7 +276,7 @@ class Judge:
             ink = Ink(picture, count_area(scale, k))
             if ink.background != WHITE or not near(ink.colour, BLACK):
                 wrong.append(f"shift count {k}: {ink.colour} on {ink.background}")
-        x0, y0, _, _ = scale.box(*cell(0, 0))
+        x0, y0, _, _ = scale.box(*cell_rect(0, 0))
         frame = px[x0, y0 + scale.px(8)][:3]
         if frame != BLACK and 0 not in marked:
             wrong.append(f"cell frame is {frame}")

@@ -21,9 +21,9 @@ import time
 from PIL import ImageChops, ImageDraw
 
 from desktops import SETUPS, environment, setup
-from legibility import DEFAULT_FONT_BUTTONS, HELP_LABEL, Judge, Report, Scale, cell
+from legibility import DEFAULT_FONT_BUTTONS, HELP_LABEL, Judge, Report, Scale
 from marelo_gui import settled
-from picture import BUTTONS, HEIGHT, WIDTH, center
+from picture import BUTTONS, HEIGHT, WIDTH, cell_rect, center
 from xsession import App, XServer
 
 # Rows marked before the second look: a sharp name, the widest kind, and a
@@ -79,8 +79,8 @@ class Pictures:
         x.move_pointer(x.width - 1, x.height - 1)
         self.start = settled(x, main, varied)
         for row in MARKED_ROWS:
-            main.click(*self.at(center(cell(0, row))))
-        org = [self.scale.inside(*cell(0, row)) for row in MARKED_ROWS]
+            main.click(*self.at(center(cell_rect(0, row))))
+        org = [self.scale.inside(*cell_rect(0, row)) for row in MARKED_ROWS]
         self.marked = settled(x, main, lambda p: all(
             p.crop(area).tobytes() != self.start.crop(area).tobytes() for area in org))
         main.click(*self.at(center(BUTTONS["help_pb"])))

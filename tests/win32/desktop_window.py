@@ -22,8 +22,8 @@ import time
 from dataclasses import dataclass
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "gui"))
-from legibility import Judge, Report, Scale, cell  # noqa: E402
-from picture import BUTTONS, center  # noqa: E402
+from legibility import Judge, Report, Scale  # noqa: E402
+from picture import BUTTONS, cell_rect, center  # noqa: E402
 
 COLOURS = r"HKCU\Control Panel\Colors"
 THEMES = r"HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager"
@@ -198,8 +198,8 @@ def look(world, exe, chosen, report, judge):
         def at(point):
             return origin[0] + scale.px(point[0]), origin[1] + scale.px(point[1])
         for row in MARKED_ROWS:
-            world.click(*at(center(cell(0, row))))
-        org = [scale.inside(*cell(0, row)) for row in MARKED_ROWS]
+            world.click(*at(center(cell_rect(0, row))))
+        org = [scale.inside(*cell_rect(0, row)) for row in MARKED_ROWS]
 
         def marked():
             seen = client(world, "Marelo")
