@@ -104,7 +104,11 @@ class XServer:
         })
         for name in ("QT_ACCESSIBILITY", "QT_STYLE_OVERRIDE", "QT_SCALE_FACTOR"):
             env.pop(name, None)
-        env.update(extra or {})
+        for name, value in (extra or {}).items():
+            if value is None:  # unset
+                env.pop(name, None)
+            else:
+                env[name] = value
         return env
 
     # Windows ------------------------------------------------------------

@@ -55,9 +55,18 @@ setup)
   # nothing left holding CTest's pipes.
   setsid wineserver -p </dev/null >/dev/null 2>&1 || true
   wine wineboot </dev/null >/dev/null 2>&1
-  # 96 dpi, whatever a test that changed it left behind.
+  # 96 dpi and the prefix's own colours and visual styles, whatever a test
+  # that changed them left behind.
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f \
     </dev/null >/dev/null 2>&1
+  colours=$(winepath -w "$state/colours.reg" 2>/dev/null)
+  if [ -f "$state/colours.reg" ]; then
+    wine reg import "$colours" </dev/null >/dev/null 2>&1
+  else
+    wine reg export 'HKCU\Control Panel\Colors' "$colours" /y </dev/null >/dev/null 2>&1
+  fi
+  wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' \
+    /v ThemeActive /f </dev/null >/dev/null 2>&1 || true
   ;;
 run)
   environment

@@ -1,0 +1,203 @@
+"""The ways a Linux desktop configures Qt, each made in a private home: a
+platform theme with its colour scheme and general font, a KDE colour file,
+a scale factor, a fontconfig set, a locale, a small screen.
+
+  desktops.py list            the set-ups' names, one a line
+  desktops.py env NAME HOME   writes the set-up's files under HOME and prints
+                              its environment as shell commands (export, unset)
+"""
+
+import os
+import shlex
+import subprocess
+import sys
+from dataclasses import dataclass
+
+QT6CT_PLUGIN = "/usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so"
+QT6CT_COLOURS = "/usr/share/qt6ct/colors"
+FONT_DIRS = {
+    "dejavu": "/usr/share/fonts/truetype/dejavu",
+    "vlgothic": "/usr/share/fonts/truetype/vlgothic",
+}
+# VL Gothic's fullwidth letters are all 13 px wide at 13 px, ♭ included;
+# VL PGothic's ♭ is narrower.
+VL_GOTHIC = FONT_DIRS["vlgothic"] + "/VL-Gothic-Regular.ttf"
+VL_PGOTHIC = FONT_DIRS["vlgothic"] + "/VL-PGothic-Regular.ttf"
+
+# KDE Plasma's Breeze Dark, as System Settings writes it into kdeglobals.
+BREEZE_DARK = {
+    "Colors:Button": ("41,44,48", "252,252,252"),
+    "Colors:View": ("20,22,24", "252,252,252"),
+    "Colors:Window": ("32,35,38", "252,252,252"),
+    "Colors:Selection": ("61,174,233", "252,252,252"),
+    "Colors:Tooltip": ("41,44,48", "252,252,252"),
+}
+
+
+def qt6ct(scheme, font, points):
+    """qt6ct as the platform theme, with one of its colour schemes and a
+    general font, as its settings dialog saves them."""
+    def write(home):
+        folder = os.path.join(home, ".config", "qt6ct")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "qt6ct.conf"), "w") as conf:
+            conf.write("[Appearance]\n"
+                       f"color_scheme_path={QT6CT_COLOURS}/{scheme}.conf\n"
+                       "custom_palette=true\nstandard_dialogs=default\nstyle=Fusion\n\n"
+                       "[Fonts]\n"
+                       f'general="{font},{points},-1,5,400,0,0,0,0,0,0,0,0,0,0,1"\n'
+                       f'fixed="DejaVu Sans Mono,{points},-1,5,400,0,0,0,0,0,0,0,0,0,0,1"\n')
+        return {"QT_QPA_PLATFORMTHEME": "qt6ct"}
+    return write
+
+
+def kde(colours, font, points):
+    """A KDE session's kdeglobals, read by Qt's own KDE theme, which Qt takes
+    by itself in a Plasma session (XDG_CURRENT_DESKTOP=KDE)."""
+    def write(home):
+        folder = os.path.join(home, ".config")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "kdeglobals"), "w") as conf:
+            conf.write("[General]\nColorScheme=BreezeDark\n"
+                       f"font={font},{points},-1,5,50,0,0,0,0,0\n")
+            for section, (background, foreground) in colours.items():
+                conf.write(f"\n[{section}]\nBackgroundNormal={background}\n"
+                           f"ForegroundNormal={foreground}\n")
+        return {"XDG_CURRENT_DESKTOP": "KDE", "KDE_SESSION_VERSION": "5",
+                "KDE_FULL_SESSION": "true"}
+    return write
+
+
+def scaled(factor):
+    def write(home):
+        return {"QT_SCALE_FACTOR": str(factor)}
+    return write
+
+
+def fonts(dirs, reject=()):
+    """A fontconfig set of only these folders (less the rejected files), with
+    the system's rules, and a cache of its own."""
+    def write(home):
+        folder = os.path.join(home, ".config", "fontconfig-set")
+        os.makedirs(folder, exist_ok=True)
+        lines = ['<?xml version="1.0"?>', '<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">',
+                 "<fontconfig>"]
+        lines += [f"  <dir>{FONT_DIRS[name]}</dir>" for name in dirs]
+        lines += [f"  <cachedir>{folder}/cache</cachedir>"]
+        if reject:
+            lines += ["  <selectfont><rejectfont>"]
+            lines += [f"    <glob>{path}</glob>" for path in reject]
+            lines += ["  </rejectfont></selectfont>"]
+        lines += ['  <include ignore_missing="yes">/etc/fonts/conf.d</include>', "</fontconfig>"]
+        path = os.path.join(folder, "fonts.conf")
+        with open(path, "w") as conf:
+            conf.write("\n".join(lines) + "\n")
+        env = {"FONTCONFIG_FILE": path}
+        listed = subprocess.run(["fc-list", "--format", "%{file}\n"], capture_output=True,
+                                text=True, env=dict(os.environ, HOME=home, **env)).stdout.split()
+        wanted = [p for p in listed if any(p.startswith(FONT_DIRS[name]) for name in dirs)
+                  and p not in reject]
+        if sorted(listed) != sorted(wanted) or not wanted:
+            raise RuntimeError(f"the fontconfig set holds {listed}")
+        return env
+    return write
+
+
+def locale(name):
+    """A locale made from the C library's sources into the private home, so
+    that nothing system-wide has to be generated."""
+    def write(home):
+        language, _, charset = name.partition(".")
+        folder = os.path.join(home, "locale")
+        os.makedirs(folder, exist_ok=True)
+        made = subprocess.run(["localedef", "-i", language, "-f", charset,
+                               os.path.join(folder, name)], capture_output=True, text=True)
+        # localedef warns (status 1) about things the locale does not need.
+        if made.returncode > 1 or not os.path.isdir(os.path.join(folder, name)):
+            raise RuntimeError(f"localedef {name}: {made.stderr}")
+        return {"LANG": name, "LOCPATH": folder}
+    return write
+
+
+@dataclass
+class Setup:
+    name: str
+    what: str
+    make: object = None  # home -> environment
+    screen: tuple = (1024, 768)
+    dpi: int = 96  # what the scale factor makes of the layout's 96 dpi
+    # Only where the window must go: on a screen smaller than it.
+    placement_only: bool = False
+    # A set-up whose pictures this one must equal where the layouts name a face.
+    same_faces_as: str = None
+    # The desktop's window colour, which the help window takes where the
+    # set-up gives the desktop colours of its own.
+    desktop_window: tuple = None
+    # Files the set-up is made of; tools/deps.sh installs their packages.
+    needs: tuple = ()
+
+
+SETUPS = [
+    Setup("light", "Qt's own palette and fonts, the C locale: the bench",
+          desktop_window=(239, 239, 239)),
+    Setup("qt6ct_darker", "qt6ct, colour scheme 'darker', DejaVu Sans 12 pt",
+          qt6ct("darker", "DejaVu Sans", 12), desktop_window=(0x22, 0x20, 0x20),
+          needs=(QT6CT_PLUGIN, f"{QT6CT_COLOURS}/darker.conf")),
+    Setup("qt6ct_dusk_14pt", "qt6ct, colour scheme 'dusk', DejaVu Sans 14 pt",
+          qt6ct("dusk", "DejaVu Sans", 14), desktop_window=(0x7f, 0x7f, 0x7f),
+          needs=(QT6CT_PLUGIN, f"{QT6CT_COLOURS}/dusk.conf")),
+    Setup("kde_breeze_dark", "KDE kdeglobals with Breeze Dark colours, DejaVu Sans 11 pt",
+          kde(BREEZE_DARK, "DejaVu Sans", 11), desktop_window=(32, 35, 38)),
+    Setup("scale_1_25", "QT_SCALE_FACTOR=1.25", scaled(1.25), screen=(1280, 1024), dpi=120),
+    Setup("scale_1_5", "QT_SCALE_FACTOR=1.5", scaled(1.5), screen=(1280, 1024), dpi=144),
+    Setup("scale_2", "QT_SCALE_FACTOR=2", scaled(2), screen=(1280, 1024), dpi=192),
+    # Without the IPA faces: a proportional Japanese face, then only one whose
+    # fullwidth letters are all 13 px wide, beside DejaVu and alone.
+    Setup("fonts_vl", "fontconfig: DejaVu, VL Gothic and VL PGothic; no IPA faces",
+          fonts(("dejavu", "vlgothic")), needs=(VL_PGOTHIC, VL_GOTHIC)),
+    Setup("fonts_vl_gothic", "fontconfig: DejaVu and VL Gothic; no IPA faces",
+          fonts(("dejavu", "vlgothic"), reject=(VL_PGOTHIC,)), needs=(VL_GOTHIC,)),
+    Setup("fonts_vl_gothic_only", "fontconfig: VL Gothic alone",
+          fonts(("vlgothic",), reject=(VL_PGOTHIC,)), needs=(VL_GOTHIC,)),
+    Setup("locale_ja", "LANG=ja_JP.UTF-8", locale("ja_JP.UTF-8"), same_faces_as="light",
+          needs=("/usr/share/i18n/locales/ja_JP", "/usr/share/i18n/charmaps/UTF-8.gz")),
+    Setup("screen_320x240", "a 320x240 screen", screen=(320, 240), placement_only=True),
+]
+
+
+def setup(name):
+    for candidate in SETUPS:
+        if candidate.name == name:
+            return candidate
+    raise KeyError(f"no set-up {name!r}; there are {', '.join(s.name for s in SETUPS)}")
+
+
+def environment(chosen, home):
+    """The set-up's environment, its files written under home."""
+    env = {
+        "HOME": home,
+        "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+        "XDG_DATA_HOME": os.path.join(home, ".local", "share"),
+        "XDG_CACHE_HOME": os.path.join(home, ".cache"),
+        "LANG": "C.UTF-8",
+        "QT_QPA_PLATFORMTHEME": "",
+    }
+    # Nothing of the caller's desktop: None unsets.
+    for name in ("LC_ALL", "LC_CTYPE", "LC_MESSAGES", "LANGUAGE", "LOCPATH", "XDG_CURRENT_DESKTOP",
+                 "KDE_SESSION_VERSION", "KDE_FULL_SESSION", "FONTCONFIG_FILE", "QT_SCALE_FACTOR",
+                 "QT_FONT_DPI", "QT_STYLE_OVERRIDE"):
+        env[name] = None
+    os.makedirs(env["XDG_CONFIG_HOME"], exist_ok=True)
+    if chosen.make is not None:
+        env.update(chosen.make(home))
+    return env
+
+
+if __name__ == "__main__":
+    if sys.argv[1:] == ["list"]:
+        print("\n".join(s.name for s in SETUPS))
+        sys.exit(0)
+    if len(sys.argv) != 4 or sys.argv[1] != "env":
+        sys.exit(__doc__)
+    for key, value in environment(setup(sys.argv[2]), sys.argv[3]).items():
+        print(f"unset {key}" if value is None else f"export {key}={shlex.quote(value)}")

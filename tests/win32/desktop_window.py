@@ -1,0 +1,251 @@
+#!/usr/bin/python3
+"""MARELO.exe under Wine on the desktops Windows users set up: the high-contrast
+colours of the accessibility settings and larger text densities, set in the
+prefix's registry for the run and put back afterwards. The windows are judged
+from the screen's pixels as on Linux (tests/gui/legibility.py): every text
+legible against its own background, button captions clear of their frames,
+note names and the help text whole, the main window a white sheet.
+
+  desktop_window.py WINE_ENV STATE MARELO.exe window_probe.exe SETUP
+  desktop_window.py list      the set-ups' names, one a line
+
+Prints each check and the lowest contrast and narrowest caption margin
+measured; exits nonzero on any failure. Needs Debian's python3 with
+python3-pil, xdotool and ImageMagick's import.
+"""
+import io
+import os
+import re
+import subprocess
+import sys
+import time
+from dataclasses import dataclass
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "gui"))
+from legibility import Judge, Report, Scale  # noqa: E402
+from picture import BUTTONS, cell_rect, center  # noqa: E402
+
+COLOURS = r"HKCU\Control Panel\Colors"
+THEMES = r"HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager"
+DESKTOP = r"HKCU\Control Panel\Desktop"
+
+# Windows' "High Contrast Black" scheme. High contrast turns the visual
+# styles off, so that native controls draw themselves in these colours.
+HIGH_CONTRAST_BLACK = {
+    "Window": "0 0 0", "WindowText": "255 255 255", "WindowFrame": "255 255 255",
+    "ButtonFace": "0 0 0", "ButtonText": "255 255 255", "ButtonHilight": "255 255 255",
+    "ButtonLight": "192 192 192", "ButtonShadow": "128 128 128", "ButtonDkShadow": "255 255 255",
+    "GrayText": "0 255 0", "Hilight": "128 0 128", "HilightText": "255 255 255",
+    "ActiveTitle": "128 0 128", "TitleText": "255 255 255", "InactiveTitle": "0 128 0",
+    "InactiveTitleText": "255 255 255", "ActiveBorder": "255 255 0",
+    "InactiveBorder": "255 255 255", "Menu": "0 0 0", "MenuText": "255 255 255",
+    "InfoWindow": "0 0 0", "InfoText": "255 255 255", "Background": "0 0 0",
+    "AppWorkSpace": "0 0 0",
+}
+
+
+@dataclass
+class Setup:
+    name: str
+    what: str
+    dpi: int = 96
+    colours: dict = None
+    # The dialog colour the help window takes from the scheme.
+    button_face: tuple = None
+
+    def settings(self):
+        """The registry values of the set-up: key, name, type, data."""
+        values = []
+        if self.colours:
+            values += [(COLOURS, name, "REG_SZ", value) for name, value in self.colours.items()]
+            values.append((THEMES, "ThemeActive", "REG_SZ", "0"))
+        if self.dpi != 96:
+            values.append((DESKTOP, "LogPixels", "REG_DWORD", str(self.dpi)))
+        return values
+
+
+SETUPS = [
+    Setup("standard", "Wine's own colours, 96 dpi", button_face=(245, 245, 245)),
+    Setup("high_contrast", "High Contrast Black, 96 dpi", colours=HIGH_CONTRAST_BLACK,
+          button_face=(0, 0, 0)),
+    Setup("high_contrast_144", "High Contrast Black, 144 dpi", dpi=144,
+          colours=HIGH_CONTRAST_BLACK, button_face=(0, 0, 0)),
+    Setup("dpi_120", "120 dpi (125 %)", dpi=120),
+    Setup("dpi_144", "144 dpi (150 %)", dpi=144),
+]
+MARKED_ROWS = (1, 4)
+
+
+class World:
+    """The Wine prefix and display the tests share, through wine-env.sh."""
+
+    def __init__(self, wine_env, state, probe_exe):
+        self.wine_env, self.state, self.probe_exe = wine_env, state, probe_exe
+        self.environment = dict(os.environ)
+        for line in subprocess.run([wine_env, state, "env"], check=True, capture_output=True,
+                                   text=True).stdout.splitlines():
+            key, _, value = line.partition("=")
+            self.environment[key] = value
+
+    def run(self, *command):
+        return subprocess.run(command, env=self.environment, capture_output=True, text=True,
+                              timeout=120)
+
+    def wine(self, *command):
+        return self.run(self.wine_env, self.state, "run", *command)
+
+    def probe(self, command, title):
+        out = self.wine(self.probe_exe, command, title).stdout.replace("\r", "")
+        info = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        return info if info.get("found") == "1" else None
+
+    def screen(self):
+        from PIL import Image  # here, so that listing the set-ups needs no PIL
+
+        png = subprocess.run(["import", "-window", "root", "png:-"], env=self.environment,
+                             capture_output=True, timeout=60, check=True).stdout
+        return Image.open(io.BytesIO(png)).convert("RGB")
+
+    def click(self, x, y):
+        self.run("xdotool", "mousemove", str(x), str(y), "click", "1")
+
+    # The registry ----------------------------------------------------------
+
+    def query(self, key, name):
+        """A value's type and data, or None where it is not set."""
+        out = self.wine("reg", "query", key, "/v", name).stdout.replace("\r", "")
+        for line in out.splitlines():
+            found = re.match(r"\s+(\S+)\s+(REG_\w+)\s+(.*)$", line)
+            if found and found.group(1).lower() == name.lower():
+                kind, data = found.group(2), found.group(3)
+                return kind, str(int(data, 0)) if kind == "REG_DWORD" else data
+        return None
+
+    def set(self, key, name, kind, data):
+        self.wine("reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f")
+
+    def unset(self, key, name):
+        self.wine("reg", "delete", key, "/v", name, "/f")
+
+
+class Settings:
+    """Sets a set-up's registry values for the run and puts back what was
+    there before, so that the other Wine tests find the prefix as it was."""
+
+    def __init__(self, world, values):
+        self.world, self.values, self.before = world, values, []
+
+    def __enter__(self):
+        for key, name, kind, data in self.values:
+            self.before.append((key, name, self.world.query(key, name)))
+            self.world.set(key, name, kind, data)
+        return self
+
+    def __exit__(self, *exc):
+        for key, name, was in reversed(self.before):
+            if was is None:
+                self.world.unset(key, name)
+            else:
+                self.world.set(key, name, *was)
+        return False
+
+
+def until(condition, seconds=60):
+    end = time.monotonic() + seconds
+    while True:
+        value = condition()
+        if value or time.monotonic() > end:
+            return value
+        time.sleep(0.2)
+
+
+def client(world, title):
+    """The window's client area from the screen, once two grabs agree."""
+    last = [None]
+
+    def same_twice():
+        info = world.probe("info", title)
+        if info is None:
+            return None
+        x, y = (int(v) for v in info["origin"].split())
+        width, height = (int(v) for v in info["client"].split())
+        picture = world.screen().crop((x, y, x + width, y + height))
+        done = last[0] is not None and picture.tobytes() == last[0].tobytes()
+        last[0] = picture
+        return (picture, (x, y)) if done else None
+    return until(same_twice)
+
+
+def look(world, exe, chosen, report, judge):
+    scale = Scale(chosen.dpi)
+    program = subprocess.Popen([world.wine_env, world.state, "run", exe], env=world.environment,
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, start_new_session=True)
+    try:
+        if not report.check("main window appears", until(lambda: world.probe("info", "Marelo"))):
+            return
+        # The pointer away from every button, which would light up under it.
+        world.run("xdotool", "mousemove", "1023", "767")
+        seen = client(world, "Marelo")
+        if not report.check("the main window is painted", seen is not None):
+            return
+        start, origin = seen
+        report.check(f"client area {start.width} x {start.height} at {chosen.dpi} dpi",
+                     start.size == (scale.px(401), scale.px(287)))
+        judge.main_window(start, scale)
+        judge.buttons(start, scale)
+
+        def at(point):
+            return origin[0] + scale.px(point[0]), origin[1] + scale.px(point[1])
+        for row in MARKED_ROWS:
+            world.click(*at(center(cell_rect(0, row))))
+        org = [scale.inside(*cell_rect(0, row)) for row in MARKED_ROWS]
+
+        def marked():
+            seen = client(world, "Marelo")
+            return seen if seen and all(seen[0].crop(area).tobytes() != start.crop(area).tobytes()
+                                        for area in org) else None
+        seen = until(marked)
+        if report.check("the marks show", seen is not None):
+            judge.names(seen[0], scale, MARKED_ROWS)
+            judge.sheet(seen[0], scale, MARKED_ROWS)
+
+        world.click(*at(center(BUTTONS["help_pb"])))
+        if not report.check("the help window opens", until(lambda: world.probe("info", "HELP"))):
+            return
+        seen = client(world, "HELP")
+        if not report.check("the help window is painted", seen is not None):
+            return
+        help_picture = seen[0]
+        judge.help_window(help_picture, scale)
+        if chosen.button_face:
+            ground = help_picture.getpixel((help_picture.width - 1, help_picture.height - 1))
+            report.check(f"the help window's ground is the scheme's dialog colour "
+                         f"{chosen.button_face}", ground == chosen.button_face, f"it is {ground}")
+    finally:
+        world.wine(world.probe_exe, "close", "Marelo")
+        try:
+            program.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            program.kill()
+            program.wait()
+
+
+def main():
+    if sys.argv[1:] == ["list"]:
+        print("\n".join(s.name for s in SETUPS))
+        return 0
+    wine_env, state, exe, probe_exe, name = sys.argv[1:6]
+    chosen = next(s for s in SETUPS if s.name == name)
+    world = World(wine_env, state, probe_exe)
+    report = Report(f"{chosen.name}: {chosen.what}")
+    judge = Judge(report)
+    with Settings(world, chosen.settings()):
+        look(world, exe, chosen, report, judge)
+    print(f"{chosen.name}: {judge.summary()}")
+    print(f"{report.passed} passed, {report.failed} failed")
+    return 1 if report.failed or not report.passed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
