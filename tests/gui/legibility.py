@@ -113,7 +113,8 @@ class Ink:
 
 class CaptionInk:
     """A push button's caption. Native buttons shade their face, so each pixel
-    row has its own face colour (the row's commonest). Columns that differ
+    row has its own face colour: the commonest at the row's two ends, where
+    no caption stands (a large caption may fill most of a row). Columns that differ
     from it over most of the height are the button's bevels and rings; of the
     rest, the caption's ink is what differs at least a third as much as its
     most distinct pixel, which leaves out faint shading."""
@@ -126,7 +127,8 @@ class CaptionInk:
         px = picture.load()
         xs = range(x0 + t, x1 - t)
         ys = range(y0 + 2 * t, y1 - 2 * t)
-        faces = {y: Counter(px[x, y][:3] for x in xs).most_common(1)[0][0] for y in ys}
+        ends = list(xs[:4]) + list(xs[-4:])
+        faces = {y: Counter(px[x, y][:3] for x in ends).most_common(1)[0][0] for y in ys}
 
         def difference(x, y):
             return max(abs(a - b) for a, b in zip(px[x, y][:3], faces[y]))

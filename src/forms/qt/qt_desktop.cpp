@@ -98,7 +98,14 @@ bool QtDesktop::hasGlyphs(const FontFace& face, std::u16string_view text)
 
 int QtDesktop::width(const FontFace& face, std::u16string_view text)
 {
-    return made(face).metrics.horizontalAdvance(toQString(text));
+    // A face drawn bold by the toolkit, having no bold of its own, reaches
+    // past its advance: the width is where the last ink ends, if that is further.
+    const QFontMetrics& metrics = made(face).metrics;
+    const QString run = toQString(text);
+    const int advance = metrics.horizontalAdvance(run);
+    if (run.isEmpty())
+        return advance;
+    return std::max(advance, metrics.boundingRect(run).right() + 1);
 }
 
 FontMetrics QtDesktop::metrics(const FontFace& face)
@@ -119,12 +126,13 @@ FontFace QtDesktop::defaultFont(int dpi)
 
 int QtDesktop::buttonPadding(int dpi)
 {
-    // The style draws a button's caption inside its contents rectangle.
+    // The style draws a button's caption inside its contents rectangle, which
+    // begins just inside the frame; the frame's bevel takes one pixel more.
     QStyleOptionButton option;
     option.rect = QRect(0, 0, 100, 30);
     const QRect contents =
         QApplication::style()->subElementRect(QStyle::SE_PushButtonContents, &option, nullptr);
-    return static_cast<int>(std::lround(std::max(contents.left(), 0) * dpi / 96.0));
+    return static_cast<int>(std::lround((std::max(contents.left(), 0) + 1) * dpi / 96.0));
 }
 
 Color QtDesktop::systemColor(int index)

@@ -7,6 +7,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
@@ -19,14 +20,12 @@ namespace forms::qt {
 namespace {
 
 // Paints in device pixels: the core places every pixel itself, at any scale.
+// It draws on an image of the window's device pixels, so that text is drawn
+// in the very face it was measured in, not one scaled by the toolkit.
 class QtPainter final : public Painter
 {
 public:
-    explicit QtPainter(QWidget& widget) : painter_(&widget)
-    {
-        const qreal ratio = widget.devicePixelRatioF();
-        painter_.scale(1 / ratio, 1 / ratio);
-    }
+    explicit QtPainter(QImage& canvas) : painter_(&canvas) {}
 
     void fill(const PixelRect& area, Color color) override
     {
@@ -217,8 +216,17 @@ void FormWidget::paintEvent(QPaintEvent*)
     if (form_ == nullptr)
         return;
     followDensity();
-    QtPainter painter(*this);
-    form_->surface()->paint(painter);
+    const PixelSize client = form_->surface()->clientSize();
+    if (canvas_.size() != QSize(client.width, client.height))
+        canvas_ = QImage(client.width, client.height, QImage::Format_RGB32);
+    canvas_.setDevicePixelRatio(1);
+    {
+        QtPainter painter(canvas_);
+        form_->surface()->paint(painter);
+    }
+    // One image pixel to each device pixel of the window.
+    canvas_.setDevicePixelRatio(devicePixelRatioF());
+    QPainter(this).drawImage(QPointF(0, 0), canvas_);
 }
 
 void FormWidget::mousePressEvent(QMouseEvent* event)

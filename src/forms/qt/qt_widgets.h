@@ -6,6 +6,7 @@
 #include "forms/form.h"
 #include "forms/surface.h"
 
+#include <QImage>
 #include <QPushButton>
 #include <QWidget>
 
@@ -76,6 +77,7 @@ private:
     void followDensity();
 
     Form* form_;
+    QImage canvas_; // the client area in device pixels, as last painted
     std::vector<PushButton*> buttons_;
     bool shownBefore_ = false;
     int inEvent_ = 0;
