@@ -3,14 +3,18 @@
 // main window (every name, description, role, state, action and box), presses
 // controls through their default action and follows the names, reads the help
 // window line by line, and checks that objects of a closed window fail
-// cleanly.
-//   msaa_probe PATH-OF-MARELO.exe
-#include "check.h"
+// cleanly. The cases share one run of the program and go in the order they
+// are written.
+//   msaa_probe PATH-OF-MARELO.exe [doctest options]
+#define DOCTEST_CONFIG_IMPLEMENT
 #include "help_text_expected.h"
 #include "msaa_reader.h"
+#include "testing.h"
 
+#include "forms/win32/win32_system.h"
 #include "ui/layouts.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -24,6 +28,18 @@ inline bool operator==(const RECT& a, const RECT& b)
 namespace {
 
 std::wstring programPath;
+
+std::string utf8(std::wstring_view text)
+{
+    return testing::utf8({reinterpret_cast<const char16_t*>(text.data()), text.size()});
+}
+
+std::string hex(HRESULT hr)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%08lx", static_cast<unsigned long>(hr));
+    return buffer;
+}
 
 struct Session
 {
@@ -114,8 +130,7 @@ IAccessible* clientObject(HWND hwnd)
         AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                    reinterpret_cast<void**>(&object));
     if (FAILED(hr)) {
-        std::printf("  AccessibleObjectFromWindow failed: 0x%08lx\n",
-                    static_cast<unsigned long>(hr));
+        MESSAGE("AccessibleObjectFromWindow failed: ", hex(hr));
         return nullptr;
     }
     return object;
@@ -128,59 +143,65 @@ POINT clientOrigin(HWND hwnd)
     return origin;
 }
 
-// Every name of the main window as the model says; prints the first that differ.
-bool namesAsTheModelSays()
+// A control of the help window's layout.
+const forms::ControlRow& helpRow(std::string_view name)
 {
-    Session& s = session();
-    for (std::size_t i = 0; i < s.rows.size(); ++i)
-        if (msaa::name({s.root, static_cast<long>(i) + 1}) !=
-            msaa::expectedName(*s.rows[i], s.table))
-            return false;
-    return true;
+    const auto& rows = ui::kHelpLayout.controls;
+    const auto found = std::find_if(rows.begin(), rows.end(),
+                                    [&](const forms::ControlRow& row) { return row.name == name; });
+    REQUIRE(found != rows.end());
+    return *found;
 }
 
-void reportNames()
+// The first few names of the main window that differ from what the model
+// says, one a line; empty when every name is as it says.
+std::string namesUnlikeTheModel()
 {
     Session& s = session();
+    std::string unlike;
     int shown = 0;
     for (std::size_t i = 0; i < s.rows.size() && shown < 5; ++i) {
         const std::u16string got = msaa::name({s.root, static_cast<long>(i) + 1});
         const std::u16string want = msaa::expectedName(*s.rows[i], s.table);
         if (got != want) {
             ++shown;
-            std::printf("    %s says \"%s\", expected \"%s\"\n",
-                        check::utf8(msaa::displayName(*s.rows[i])).c_str(),
-                        check::utf8(got).c_str(), check::utf8(want).c_str());
+            unlike += testing::utf8(msaa::displayName(*s.rows[i])) + " says \"" +
+                      testing::utf8(got) + "\", expected \"" + testing::utf8(want) + "\"\n";
         }
     }
+    return unlike;
 }
 
 // Presses a control through its default action, then waits for every name to follow.
 void pressAndFollow(std::string_view name, int index, model::Step step)
 {
     Session& s = session();
+    INFO("pressing ", std::string(name),
+         index != forms::kNoIndex ? "(" + std::to_string(index) + ")" : "");
     const long id = s.idOf(name, index);
     CHECK(id != 0);
     CHECK_EQ(s.root->accDoDefaultAction(msaa::childId(id)), S_OK);
     s.table.apply(step);
-    if (!CHECK(msaa::until(namesAsTheModelSays)))
-        reportNames();
+    std::string unlike;
+    msaa::until([&] {
+        unlike = namesUnlikeTheModel();
+        return unlike.empty();
+    });
+    CHECK_EQ(unlike, std::string());
 }
 
 } // namespace
 
-TEST(startsAndAnswers)
+TEST_CASE("the program starts and its main window answers")
 {
     Session& s = session();
     const std::wstring exe = dosPath(programPath);
     std::wstring command = L"\"" + exe + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (!CHECK(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &startup, &s.process))) {
-        std::printf("  cannot start %ls\n", exe.c_str());
-        return;
-    }
+    INFO("starting ", utf8(exe));
+    REQUIRE(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           nullptr, &startup, &s.process));
     WaitForInputIdle(s.process.hProcess, 20000);
     CHECK(msaa::until([&] { return (s.main = windowTitled(L"Marelo")) != nullptr; }));
     // The focus is on Down under Converted_1 once the window is active.
@@ -195,11 +216,10 @@ TEST(startsAndAnswers)
     CHECK(s.root != nullptr);
 }
 
-TEST(theClientAreaHoldsEveryControlButTheLines)
+TEST_CASE("the client area holds every control but the lines")
 {
     Session& s = session();
-    if (s.root == nullptr)
-        return;
+    REQUIRE(s.root != nullptr);
     const Element root{s.root, CHILDID_SELF};
     CHECK_EQ(msaa::role(root), long(ROLE_SYSTEM_CLIENT));
     CHECK_EQ(msaa::name(root), std::u16string(u"Marelo"));
@@ -223,32 +243,35 @@ TEST(theClientAreaHoldsEveryControlButTheLines)
     }
 }
 
-TEST(everyControlSaysWhatItIsAndStandsInItsPlace)
+TEST_CASE("every control says what it is and stands in its place")
 {
     Session& s = session();
-    if (s.root == nullptr)
-        return;
+    REQUIRE(s.root != nullptr);
     const POINT origin = clientOrigin(s.main);
+    const int dpi = forms::win32::windowDpi(s.main);
+    CAPTURE(dpi);
     int cells = 0, counts = 0, buttons = 0;
     for (std::size_t i = 0; i < s.rows.size(); ++i) {
         const forms::ControlRow& row = *s.rows[i];
         const Element e{s.root, static_cast<long>(i) + 1};
-        const std::string what = check::utf8(msaa::displayName(row));
-        const std::u16string name = msaa::name(e);
-        bool ok = CHECK_EQ(name, msaa::expectedName(row, s.table));
-        ok &= CHECK_EQ(msaa::description(e), msaa::displayName(row));
+        // Where it stands, in the client area, against where the layout puts it.
+        const RECT box = msaa::location(e);
+        RECT inClient = box;
+        OffsetRect(&inClient, -origin.x, -origin.y);
+        const RECT layout = msaa::layoutBox(row, dpi);
+        INFO("at ", testing::utf8(msaa::displayName(row)));
+        CAPTURE(inClient);
+        CAPTURE(layout);
+        CHECK_EQ(msaa::name(e), msaa::expectedName(row, s.table));
+        CHECK_EQ(msaa::description(e), msaa::displayName(row));
         const bool button = msaa::isButton(row);
-        ok &=
-            CHECK_EQ(msaa::role(e), long(button ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_STATICTEXT));
+        CHECK_EQ(msaa::role(e), long(button ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_STATICTEXT));
         long wantState = button ? STATE_SYSTEM_FOCUSABLE : 0;
         if (row.name == "dn_1")
             wantState |= STATE_SYSTEM_FOCUSED;
-        ok &= CHECK_EQ(msaa::state(e), wantState);
-        ok &= CHECK_EQ(msaa::defaultAction(e), msaa::expectedAction(row, s.table));
-        ok &= CHECK(msaa::boxFits(row, msaa::location(e), origin));
-        if (!ok)
-            std::printf("    at %s, box %s\n", what.c_str(),
-                        check::show(msaa::location(e)).c_str());
+        CHECK_EQ(msaa::state(e), wantState);
+        CHECK_EQ(msaa::defaultAction(e), msaa::expectedAction(row, s.table));
+        CHECK(msaa::boxFits(row, box, origin, dpi));
         cells += row.name == "org" || row.name == "conv";
         counts += row.name.starts_with("ud_");
         buttons += button;
@@ -264,19 +287,19 @@ TEST(everyControlSaysWhatItIsAndStandsInItsPlace)
     CHECK_EQ(focus.lVal, s.idOf("dn_1"));
 }
 
-TEST(hitTestAndNavigation)
+TEST_CASE("hit-testing and navigation")
 {
     Session& s = session();
-    if (s.root == nullptr)
-        return;
+    REQUIRE(s.root != nullptr);
     for (std::size_t i = 0; i < s.rows.size(); ++i) {
         const long id = static_cast<long>(i) + 1;
         const RECT box = msaa::location({s.root, id});
         VARIANT hit;
         VariantInit(&hit);
         s.root->accHitTest((box.left + box.right) / 2, (box.top + box.bottom) / 2, &hit);
-        if (!CHECK(hit.vt == VT_I4 && hit.lVal == id))
-            std::printf("    at %s\n", check::utf8(msaa::displayName(*s.rows[i])).c_str());
+        INFO("at ", testing::utf8(msaa::displayName(*s.rows[i])));
+        CHECK_EQ(hit.vt, VARTYPE(VT_I4));
+        CHECK_EQ(hit.lVal, id);
         VariantClear(&hit);
     }
     const POINT origin = clientOrigin(s.main);
@@ -284,7 +307,8 @@ TEST(hitTestAndNavigation)
     VariantInit(&hit);
     // The bare client area is the object itself; outside it there is nothing.
     CHECK_EQ(s.root->accHitTest(origin.x + 2, origin.y + 2, &hit), S_OK);
-    CHECK(hit.vt == VT_I4 && hit.lVal == CHILDID_SELF);
+    CHECK_EQ(hit.vt, VARTYPE(VT_I4));
+    CHECK_EQ(hit.lVal, long(CHILDID_SELF));
     CHECK_EQ(s.root->accHitTest(origin.x - 5, origin.y - 5, &hit), S_FALSE);
     CHECK_EQ(hit.vt, VARTYPE(VT_EMPTY));
 
@@ -304,7 +328,8 @@ TEST(hitTestAndNavigation)
     // The parent is the system's object of the window itself, which names the window.
     IDispatch* parent = nullptr;
     CHECK_EQ(s.root->get_accParent(&parent), S_OK);
-    if (CHECK(parent != nullptr))
+    CHECK(parent != nullptr);
+    if (parent != nullptr)
         parent->Release();
     HWND window = nullptr;
     CHECK_EQ(WindowFromAccessibleObject(s.root, &window), S_OK);
@@ -313,11 +338,10 @@ TEST(hitTestAndNavigation)
 
 // A reader that follows the focus or the mouse asks the button's own window:
 // it answers with the same element.
-TEST(buttonWindowsAnswerAsTheirElements)
+TEST_CASE("button windows answer as their elements")
 {
     Session& s = session();
-    if (s.root == nullptr)
-        return;
+    REQUIRE(s.root != nullptr);
     std::vector<HWND> buttons;
     EnumChildWindows(
         s.main,
@@ -332,14 +356,16 @@ TEST(buttonWindowsAnswerAsTheirElements)
     CHECK_EQ(buttons.size(), std::size_t(8));
     for (HWND button : buttons) {
         IAccessible* own = clientObject(button);
-        if (!CHECK(own != nullptr))
+        CHECK(own != nullptr);
+        if (own == nullptr)
             continue;
         const Element e{own, CHILDID_SELF};
         RECT window{};
         GetWindowRect(button, &window);
         CHECK_EQ(msaa::location(e), window);
-        const long id = s.idOf(std::string(check::utf8(msaa::description(e))));
-        if (CHECK(id != 0))
+        const long id = s.idOf(testing::utf8(msaa::description(e)));
+        CHECK(id != 0);
+        if (id != 0)
             CHECK_EQ(msaa::name(e), msaa::name({s.root, id}));
         CHECK_EQ(msaa::role(e), long(ROLE_SYSTEM_PUSHBUTTON));
         CHECK_EQ(msaa::defaultAction(e), std::u16string(u"Press"));
@@ -348,20 +374,18 @@ TEST(buttonWindowsAnswerAsTheirElements)
     }
 }
 
-TEST(pressingTheOriginalEMarksItsRow)
+TEST_CASE("pressing the Original E marks its row")
 {
-    if (session().root == nullptr)
-        return;
+    REQUIRE(session().root != nullptr);
     pressAndFollow("org", 4, {model::Action::Org, 4});
     CHECK_EQ(msaa::defaultAction({session().root, session().idOf("org", 4)}),
              std::u16string(u"Unmark"));
 }
 
-TEST(pressingUpUnderConverted1ShiftsAllThree)
+TEST_CASE("pressing Up under Converted_1 shifts all three")
 {
     Session& s = session();
-    if (s.root == nullptr)
-        return;
+    REQUIRE(s.root != nullptr);
     pressAndFollow("up_1", forms::kNoIndex, {model::Action::Up1});
     // Pressed as a click does it, the button has taken the focus.
     CHECK(msaa::until([&] {
@@ -369,10 +393,9 @@ TEST(pressingUpUnderConverted1ShiftsAllThree)
     }));
 }
 
-TEST(pressingTheOtherButtonsAndUnmarking)
+TEST_CASE("pressing the other buttons, and unmarking")
 {
-    if (session().root == nullptr)
-        return;
+    REQUIRE(session().root != nullptr);
     pressAndFollow("dn_2", forms::kNoIndex, {model::Action::Dn2});
     pressAndFollow("org", 7, {model::Action::Org, 7});
     pressAndFollow("up_3", forms::kNoIndex, {model::Action::Up3});
@@ -390,18 +413,15 @@ TEST(pressingTheOtherButtonsAndUnmarking)
 
 // The help text is one static text, read whole, whose children are its nine
 // lines, read one at a time.
-TEST(helpWindowReadsAsItsNineLines)
+TEST_CASE("the help window reads as its nine lines")
 {
     Session& s = session();
-    if (s.root == nullptr)
-        return;
+    REQUIRE(s.root != nullptr);
     CHECK_EQ(s.root->accDoDefaultAction(msaa::childId(s.idOf("help_pb"))), S_OK);
     HWND help = nullptr;
-    if (!CHECK(msaa::until([&] { return (help = windowTitled(L"HELP")) != nullptr; })))
-        return;
+    REQUIRE(msaa::until([&] { return (help = windowTitled(L"HELP")) != nullptr; }));
     IAccessible* root = clientObject(help);
-    if (!CHECK(root != nullptr))
-        return;
+    REQUIRE(root != nullptr);
     CHECK_EQ(msaa::name({root, CHILDID_SELF}), std::u16string(u"HELP"));
     CHECK_EQ(msaa::role({root, CHILDID_SELF}), long(ROLE_SYSTEM_CLIENT));
     CHECK_EQ(msaa::childCount(root), 1L);
@@ -409,13 +429,14 @@ TEST(helpWindowReadsAsItsNineLines)
     LONG got = 0;
     CHECK_EQ(AccessibleChildren(root, 0, 1, &child, &got), S_OK);
     IAccessible* text = nullptr;
-    if (CHECK(got == 1 && child.vt == VT_DISPATCH))
+    CHECK_EQ(got, 1L);
+    CHECK_EQ(child.vt, VARTYPE(VT_DISPATCH));
+    if (got == 1 && child.vt == VT_DISPATCH)
         child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&text));
     VariantClear(&child);
-    if (!CHECK(text != nullptr)) {
+    if (text == nullptr)
         root->Release();
-        return;
-    }
+    REQUIRE(text != nullptr);
     const Element whole{text, CHILDID_SELF};
     std::u16string all;
     for (int i = 0; i < 9; ++i)
@@ -425,9 +446,12 @@ TEST(helpWindowReadsAsItsNineLines)
     CHECK_EQ(msaa::description(whole), std::u16string(u"Label1"));
     CHECK_EQ(msaa::state(whole), 0L);
     CHECK_EQ(msaa::defaultAction(whole), std::u16string());
+    // The text keeps the box the layout gives it.
     const RECT box = msaa::location(whole);
     const POINT origin = clientOrigin(help);
-    CHECK_EQ(box, (RECT{origin.x, origin.y + 8, origin.x + 521, origin.y + 129}));
+    RECT layout = msaa::layoutBox(helpRow("Label1"), forms::win32::windowDpi(help));
+    OffsetRect(&layout, origin.x, origin.y);
+    CHECK_EQ(box, layout);
     CHECK_EQ(msaa::childCount(text), 9L);
     RECT previous{box.left, box.top, box.right, box.top};
     for (long line = 1; line <= 9; ++line) {
@@ -436,12 +460,15 @@ TEST(helpWindowReadsAsItsNineLines)
         CHECK_EQ(msaa::role(e), long(ROLE_SYSTEM_STATICTEXT));
         // Lines stand one under the other, at one pitch, inside the label's box.
         const RECT r = msaa::location(e);
-        const bool stacked = r.left == box.left && r.right == box.right &&
-                             r.top == previous.bottom && r.bottom > r.top &&
-                             r.bottom <= box.bottom &&
-                             (line == 1 || r.bottom - r.top == previous.bottom - previous.top);
-        if (!CHECK(stacked))
-            std::printf("    line %ld at %s\n", line, check::show(r).c_str());
+        CAPTURE(line);
+        CAPTURE(r);
+        CHECK_EQ(r.left, box.left);
+        CHECK_EQ(r.right, box.right);
+        CHECK_EQ(r.top, previous.bottom);
+        CHECK(r.bottom > r.top);
+        CHECK(r.bottom <= box.bottom);
+        if (line > 1)
+            CHECK_EQ(r.bottom - r.top, previous.bottom - previous.top);
         previous = r;
     }
     // A point on the fourth line is that line, and within the window, the text.
@@ -449,16 +476,19 @@ TEST(helpWindowReadsAsItsNineLines)
     VariantInit(&hit);
     const RECT fourth = msaa::location({text, 4});
     text->accHitTest(fourth.left + 5, (fourth.top + fourth.bottom) / 2, &hit);
-    CHECK(hit.vt == VT_I4 && hit.lVal == 4);
+    CHECK_EQ(hit.vt, VARTYPE(VT_I4));
+    CHECK_EQ(hit.lVal, 4L);
     root->accHitTest(fourth.left + 5, (fourth.top + fourth.bottom) / 2, &hit);
     CHECK_EQ(hit.vt, VARTYPE(VT_DISPATCH));
     VariantClear(&hit);
     IDispatch* parent = nullptr;
     CHECK_EQ(text->get_accParent(&parent), S_OK);
-    if (CHECK(parent != nullptr)) {
+    CHECK(parent != nullptr);
+    if (parent != nullptr) {
         IAccessible* up = nullptr;
         parent->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&up));
-        if (CHECK(up != nullptr)) {
+        CHECK(up != nullptr);
+        if (up != nullptr) {
             CHECK_EQ(msaa::name({up, CHILDID_SELF}), std::u16string(u"HELP"));
             up->Release();
         }
@@ -472,20 +502,19 @@ TEST(helpWindowReadsAsItsNineLines)
     BSTR name = nullptr;
     const HRESULT rootAfter = root->get_accName(msaa::childId(CHILDID_SELF), &name);
     const HRESULT textAfter = text->get_accName(msaa::childId(1), &name);
-    if (!CHECK(FAILED(rootAfter) && FAILED(textAfter)))
-        std::printf("    answers after the close: 0x%08lx 0x%08lx\n",
-                    static_cast<unsigned long>(rootAfter), static_cast<unsigned long>(textAfter));
+    INFO("answers after the close: ", hex(rootAfter), " ", hex(textAfter));
+    CHECK(FAILED(rootAfter));
+    CHECK(FAILED(textAfter));
     text->Release();
     root->Release();
     // The main window goes on answering.
     CHECK_EQ(msaa::name({s.root, s.idOf("ud_1")}), std::u16string(u"Converted_1 shift 0"));
 }
 
-TEST(closingMainEndsTheProgram)
+TEST_CASE("closing the main window ends the program")
 {
     Session& s = session();
-    if (s.root == nullptr)
-        return;
+    REQUIRE(s.root != nullptr);
     PostMessageW(s.main, WM_SYSCOMMAND, SC_CLOSE, 0);
     CHECK_EQ(WaitForSingleObject(s.process.hProcess, 20000), DWORD(WAIT_OBJECT_0));
     DWORD status = 1;
@@ -500,14 +529,24 @@ TEST(closingMainEndsTheProgram)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 2) {
-        std::printf("usage: msaa_probe PATH-OF-MARELO.exe\n");
+    if (argc < 2 || argv[1][0] == L'-') {
+        std::printf("usage: msaa_probe PATH-OF-MARELO.exe [doctest options]\n");
         return 2;
     }
     programPath = argv[1];
+    // doctest reads what follows the program's path.
+    std::vector<std::string> arguments{utf8(argv[0])};
+    for (int i = 2; i < argc; ++i)
+        arguments.push_back(utf8(argv[i]));
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments)
+        pointers.push_back(argument.c_str());
+    doctest::Context context(static_cast<int>(pointers.size()), pointers.data());
+    // Each case goes on from where the one before left the program.
+    context.setOption("order-by", "file");
     // A reader's thread is a single-threaded apartment, like the program's.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const int status = check::runAll(1, argv);
+    const int status = context.run();
     session().finish();
     CoUninitialize();
     return status;

@@ -1,11 +1,12 @@
 // What the Windows screen-reader tests share: reading an element through
 // IAccessible as a screen reader does, and what each control of the main
-// window should say for a state of the key table.
+// window should say for a state of the key table and where it should stand.
 #pragma once
 
 #include "key_table_model.h"
 
 #include "forms/form.h"
+#include "forms/geometry.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -18,6 +19,8 @@
 #include <ole2.h>
 #include <oleacc.h>
 
+#include <doctest.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +28,21 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+// A box as the tests' messages show it.
+namespace doctest {
+
+template <> struct StringMaker<RECT>
+{
+    static String convert(const RECT& r)
+    {
+        return ("{" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " +
+                std::to_string(r.right) + ", " + std::to_string(r.bottom) + "} (ltrb)")
+            .c_str();
+    }
+};
+
+} // namespace doctest
 
 namespace msaa {
 
@@ -217,26 +235,29 @@ inline std::u16string expectedAction(const forms::ControlRow& row,
     return u"";
 }
 
-// The layout's box of a control in client pixels at 96 dpi.
-inline RECT layoutBox(const forms::ControlRow& row)
+// The layout's box of a control in client pixels at a density.
+inline RECT layoutBox(const forms::ControlRow& row, int dpi)
 {
-    const forms::Rect& r = row.rect;
-    return {r.left / 15, r.top / 15, (r.left + r.width) / 15, (r.top + r.height) / 15};
+    const forms::PixelRect r = forms::Scale{dpi}.box(row.rect);
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 // Whether a box on the screen stands where the layout puts the control, for a
-// client area whose top-left corner is at `origin`. A label that fits itself
-// to its text keeps its top and the edge its alignment names.
-inline bool boxFits(const forms::ControlRow& row, RECT box, POINT origin)
+// window at `dpi` whose client area's top-left corner is at `origin`. A label
+// that fits itself to its text keeps its top and the edge (or the middle) its
+// alignment names.
+inline bool boxFits(const forms::ControlRow& row, RECT box, POINT origin, int dpi)
 {
     OffsetRect(&box, -origin.x, -origin.y);
-    const RECT want = layoutBox(row);
+    const RECT want = layoutBox(row, dpi);
     if (!row.style->autoSize)
         return EqualRect(&box, &want) != FALSE;
     if (box.top != want.top || box.right <= box.left || box.bottom <= box.top)
         return false;
     if (row.style->alignment == forms::AlignCenter)
         return std::abs((box.left + box.right) - (want.left + want.right)) <= 1;
+    if (row.style->alignment == forms::AlignRight)
+        return box.right == want.right;
     return box.left == want.left;
 }
 

@@ -3,9 +3,9 @@
 // outlive their window. A reader hooks the events out of context, as NVDA
 // does: they reach it after the program has handled the click, and it reads
 // each name then.
-#include "check.h"
 #include "msaa_reader.h"
 #include "probe_form.h"
+#include "testing.h"
 #include "win32_test.h"
 
 #include "ui/help_window.h"
@@ -18,7 +18,6 @@
 
 using namespace forms;
 using wintest::hwndOf;
-using wintest::Platform;
 
 namespace {
 
@@ -108,7 +107,7 @@ private:
     HWINEVENTHOOK hook_;
 };
 
-const char* eventName(DWORD event)
+std::string eventName(DWORD event)
 {
     switch (event) {
     case EVENT_OBJECT_FOCUS:
@@ -151,17 +150,41 @@ std::string described(LONG child)
     const auto& rows = mainRows();
     if (child < 1 || static_cast<std::size_t>(child) > rows.size())
         return child == CHILDID_SELF ? "the window" : "?";
-    return check::utf8(msaa::displayName(*rows[static_cast<std::size_t>(child - 1)]));
+    return testing::utf8(msaa::displayName(*rows[static_cast<std::size_t>(child - 1)]));
 }
 
-// A left click where the layout puts the control, delivered to whatever
-// window is there, as the mouse would.
+// An event as one line: what happened to which element, and the name read.
+std::string said(DWORD event, LONG child, std::u16string_view name)
+{
+    return eventName(event) + " " + described(child) + " \"" + testing::utf8(name) + "\"";
+}
+
+std::vector<std::string> said(const std::vector<Heard>& heard)
+{
+    std::vector<std::string> lines;
+    for (const Heard& h : heard)
+        lines.push_back(said(h.event, h.child, h.name));
+    return lines;
+}
+
+std::string padded(std::string text, std::size_t width)
+{
+    if (text.size() < width)
+        text.append(width - text.size(), ' ');
+    return text;
+}
+
+// A left click where the layout puts the control, delivered as the mouse
+// would: to a button's own window, or to the form's window, which paints
+// the labels.
 void click(const Form& form, const Control& control)
 {
     HWND window = hwndOf(form);
-    const Rect& r = control.rect();
-    POINT at{(r.left + r.width / 2) / 15, (r.top + r.height / 2) / 15};
+    const PixelRect box = Scale{forms::win32::windowDpi(window)}.box(control.rect());
+    POINT at{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
     HWND target = ChildWindowFromPointEx(window, at, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    INFO("clicking ", control.displayName());
+    REQUIRE(target == (control.kind() == ControlKind::CommandButton ? hwndOf(control) : window));
     MapWindowPoints(window, target, &at, 1);
     const LPARAM where = MAKELPARAM(at.x, at.y);
     PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, where);
@@ -179,7 +202,6 @@ IAccessible* clientObject(HWND hwnd)
 // A main window shown and active, the way a user meets it.
 struct Shown
 {
-    Platform platform;
     ui::MainWindow main;
     Shown()
     {
@@ -195,7 +217,8 @@ struct Shown
 // the focus comes to the button (told by the system, of the button's own
 // window), then the three counts and the 36 converted cells change their
 // names, column by column, each once.
-TEST(eventsOfAClickOnUpUnderConverted1WithEMarked)
+TEST_CASE("a click on Up under Converted_1 with E marked tells the focus, then every count and "
+          "its column")
 {
     Shown shown;
     ui::MainWindow& main = shown.main;
@@ -204,8 +227,7 @@ TEST(eventsOfAClickOnUpUnderConverted1WithEMarked)
     CHECK(msaa::until([&] { return main.labelArray("org")(4).ForeColor() == 0xFF; }));
 
     Listener reader;
-    if (!CHECK(reader.hooked()))
-        return;
+    REQUIRE(reader.hooked());
     reader.settle();
     reader.heard.clear();
     click(main, main.button("up_1"));
@@ -213,47 +235,42 @@ TEST(eventsOfAClickOnUpUnderConverted1WithEMarked)
     reader.settle();
 
     // Everything the reader heard, the system's own events included.
-    std::printf("  What a reader hears for a click on Up under Converted_1 with E marked:\n");
+    std::string transcript =
+        "What a reader hears for a click on Up under Converted_1 with E marked:";
     for (std::size_t i = 0; i < reader.heard.size(); ++i) {
         const Heard& h = reader.heard[i];
         const std::string source = h.hwnd == window ? "main, child " + described(h.child)
-                                                    : "window of " + check::utf8(h.description);
-        std::printf("  %2zu. %-24s %-20s \"%s\"\n", i + 1, eventName(h.event), source.c_str(),
-                    check::utf8(h.name).c_str());
+                                                    : "window of " + testing::utf8(h.description);
+        transcript += "\n  " + padded(std::to_string(i + 1) + ".", 4) +
+                      padded(eventName(h.event), 25) + padded(source, 21) + "\"" +
+                      testing::utf8(h.name) + "\"";
     }
+    MESSAGE(transcript);
+
     // The same, as element and name.
     std::vector<Heard> told = reader.told(window);
     for (Heard& h : told)
         if (h.hwnd != window)
-            h.child = idOf(check::utf8(h.description));
+            h.child = idOf(testing::utf8(h.description));
+    const std::vector<std::string> got = said(told);
 
     // Expected: the focus, then ud_1 and its column, ud_2 and its, ud_3 and its.
-    struct Expected
-    {
-        DWORD event;
-        long child;
-        std::u16string name;
-    };
-    std::vector<Expected> expected{{EVENT_OBJECT_FOCUS, idOf("up_1"), u"Up, Converted_1"}};
+    std::vector<std::string> expected{said(EVENT_OBJECT_FOCUS, idOf("up_1"), u"Up, Converted_1")};
     for (int k = 1; k <= 3; ++k) {
-        expected.push_back({EVENT_OBJECT_NAMECHANGE, idOf("ud_" + std::to_string(k)),
-                            msaa::column(k) + u" shift 1"});
+        expected.push_back(said(EVENT_OBJECT_NAMECHANGE, idOf("ud_" + std::to_string(k)),
+                                msaa::column(k) + u" shift 1"));
         for (int r = 0; r < 12; ++r)
-            expected.push_back({EVENT_OBJECT_NAMECHANGE, idOf("conv", 20 * (k - 1) + r),
-                                msaa::kWords[(r + 1) % 12] + (r == 4 ? u", marked" : u"")});
+            expected.push_back(said(EVENT_OBJECT_NAMECHANGE, idOf("conv", 20 * (k - 1) + r),
+                                    msaa::kWords[(r + 1) % 12] + (r == 4 ? u", marked" : u"")));
     }
-    CHECK_EQ(told.size(), expected.size());
-    for (std::size_t i = 0; i < std::min(told.size(), expected.size()); ++i) {
-        const bool same = told[i].event == expected[i].event &&
-                          told[i].child == expected[i].child && told[i].name == expected[i].name;
-        if (!CHECK(same))
-            std::printf("    event %zu: expected %s %s \"%s\"\n", i + 1,
-                        eventName(expected[i].event), described(expected[i].child).c_str(),
-                        check::utf8(expected[i].name).c_str());
+    CHECK_EQ(got.size(), expected.size());
+    for (std::size_t i = 0; i < std::min(got.size(), expected.size()); ++i) {
+        CAPTURE(i);
+        CHECK_EQ(got[i], expected[i]);
     }
 }
 
-TEST(aMarkChangesTheNamesOfItsRowOnly)
+TEST_CASE("a mark changes the names of its row only")
 {
     Shown shown;
     ui::MainWindow& main = shown.main;
@@ -263,31 +280,26 @@ TEST(aMarkChangesTheNamesOfItsRowOnly)
     click(main, main.labelArray("org")(7));
     CHECK(msaa::until([&] { return main.labelArray("org")(7).ForeColor() == 0xFF; }));
     reader.settle();
-    std::vector<std::pair<long, std::u16string>> got;
-    for (const Heard& h : reader.told(hwndOf(main)))
-        if (h.event == EVENT_OBJECT_NAMECHANGE)
-            got.emplace_back(h.child, h.name);
-    const std::vector<std::pair<long, std::u16string>> expected{
-        {idOf("org", 7), u"G, marked"},
-        {idOf("conv", 7), u"G, marked"},
-        {idOf("conv", 27), u"G, marked"},
-        {idOf("conv", 47), u"G, marked"},
+    std::vector<Heard> renamed = reader.told(hwndOf(main));
+    std::erase_if(renamed, [](const Heard& h) { return h.event != EVENT_OBJECT_NAMECHANGE; });
+    const std::vector<std::string> expected{
+        said(EVENT_OBJECT_NAMECHANGE, idOf("org", 7), u"G, marked"),
+        said(EVENT_OBJECT_NAMECHANGE, idOf("conv", 7), u"G, marked"),
+        said(EVENT_OBJECT_NAMECHANGE, idOf("conv", 27), u"G, marked"),
+        said(EVENT_OBJECT_NAMECHANGE, idOf("conv", 47), u"G, marked"),
     };
-    CHECK(got == expected);
-    for (const auto& [child, name] : got)
-        std::printf("    %s \"%s\"\n", described(child).c_str(), check::utf8(name).c_str());
+    CHECK_EQ(said(renamed), expected);
 }
 
-TEST(theFocusMovingBetweenButtonsIsTold)
+TEST_CASE("the focus moving between buttons is told")
 {
     Shown shown;
     ui::MainWindow& main = shown.main;
     Listener reader;
     reader.settle();
     reader.heard.clear();
-    const char* const order[] = {"up_1", "help_pb", "up_2"};
-    for (const char* name : order) {
-        (void)name;
+    // From Down under Converted_1: to Up under it, to Help, to Up under Converted_2.
+    for (int tab = 0; tab < 3; ++tab) {
         PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
         PostMessageW(GetFocus(), WM_KEYUP, VK_TAB, 0xC0000001);
         wintest::pump();
@@ -297,66 +309,67 @@ TEST(theFocusMovingBetweenButtonsIsTold)
     for (const Heard& h : reader.told(hwndOf(main)))
         if (h.event == EVENT_OBJECT_FOCUS)
             focused.push_back(h.name);
-    CHECK(focused ==
-          (std::vector<std::u16string>{u"Up, Converted_1", u"Help", u"Up, Converted_2"}));
+    CHECK_EQ(focused,
+             (std::vector<std::u16string>{u"Up, Converted_1", u"Help", u"Up, Converted_2"}));
     IAccessible* root = clientObject(hwndOf(main));
-    if (CHECK(root != nullptr)) {
-        VARIANT focus;
-        VariantInit(&focus);
-        CHECK_EQ(root->get_accFocus(&focus), S_OK);
-        CHECK(focus.vt == VT_I4 && focus.lVal == idOf("up_2"));
-        root->Release();
-    }
+    REQUIRE(root != nullptr);
+    VARIANT focus;
+    VariantInit(&focus);
+    CHECK_EQ(root->get_accFocus(&focus), S_OK);
+    CHECK_EQ(focus.vt, VARTYPE(VT_I4));
+    CHECK_EQ(focus.lVal, idOf("up_2"));
+    root->Release();
 }
 
 // The help window's showing and hiding are told, as is its client area
 // taking the focus. Wine drops an out-of-context event whose window is gone by
 // the time it would be delivered, so the hiding of a closed window is heard
 // in context here, as the program tells it.
-TEST(theHelpWindowShowingAndHidingIsTold)
+TEST_CASE("the help window's showing and hiding are told")
 {
     Shown shown;
     ui::MainWindow& main = shown.main;
     Listener reader(WINEVENT_INCONTEXT);
-    if (!CHECK(reader.hooked()))
-        return;
+    REQUIRE(reader.hooked());
     click(main, main.button("help_pb"));
-    CHECK(
+    REQUIRE(
         msaa::until([&] { return main.helpWindow() != nullptr && main.helpWindow()->visible(); }));
     reader.settle();
     HWND help = hwndOf(*main.helpWindow());
-    auto kinds = [&] {
-        std::vector<std::pair<DWORD, std::u16string>> found;
+    // What was told of the window itself.
+    auto ofTheWindow = [&] {
+        std::vector<std::string> found;
         for (const Heard& h : reader.told(help))
             if (h.child == CHILDID_SELF)
-                found.emplace_back(h.event, h.name);
+                found.push_back(said(h.event, h.child, h.name));
         return found;
     };
-    using Told = std::vector<std::pair<DWORD, std::u16string>>;
-    const Told shownTold = kinds();
-    CHECK(std::count(shownTold.begin(), shownTold.end(),
-                     Told::value_type{EVENT_OBJECT_SHOW, u"HELP"}) == 1);
-    for (const auto& [event, name] : shownTold)
-        std::printf("    %s the window \"%s\"\n", eventName(event), check::utf8(name).c_str());
+    const std::vector<std::string> shownTold = ofTheWindow();
+    CAPTURE(shownTold);
+    CHECK_EQ(std::count(shownTold.begin(), shownTold.end(),
+                        said(EVENT_OBJECT_SHOW, CHILDID_SELF, u"HELP")),
+             1);
     reader.heard.clear();
     PostMessageW(help, WM_SYSCOMMAND, SC_CLOSE, 0);
     CHECK(msaa::until([&] { return !main.helpWindow()->loaded(); }));
     reader.settle();
-    CHECK(kinds() == (Told{{EVENT_OBJECT_HIDE, u"HELP"}}));
+    CHECK_EQ(ofTheWindow(),
+             std::vector<std::string>{said(EVENT_OBJECT_HIDE, CHILDID_SELF, u"HELP")});
 }
 
 // Nothing is told of the names a window gets while it loads unseen.
-TEST(nothingIsToldBeforeAWindowShows)
+TEST_CASE("nothing is told before a window shows")
 {
-    Platform platform;
     Listener reader(WINEVENT_INCONTEXT);
     ui::MainWindow main;
     main.Load();
     reader.settle();
-    CHECK(reader.told(hwndOf(main)).empty());
+    CHECK_EQ(said(reader.told(hwndOf(main))), std::vector<std::string>{});
     main.Show();
     reader.settle();
     const std::vector<Heard> told = reader.told(hwndOf(main));
+    const std::vector<std::string> toldLines = said(told);
+    CAPTURE(toldLines);
     CHECK(std::any_of(told.begin(), told.end(), [](const Heard& h) {
         return h.event == EVENT_OBJECT_SHOW && h.name == u"Marelo";
     }));
@@ -366,14 +379,12 @@ TEST(nothingIsToldBeforeAWindowShows)
 
 // A reader may hold an object longer than its window lives: it then answers
 // that it is no longer connected, and a press it asked for never comes.
-TEST(objectsOutliveTheirWindow)
+TEST_CASE("objects outlive their window")
 {
-    Platform platform;
     ui::HelpWindow help;
     help.Show();
     IAccessible* root = clientObject(hwndOf(help));
-    if (!CHECK(root != nullptr))
-        return;
+    REQUIRE(root != nullptr);
     VARIANT child;
     LONG got = 0;
     CHECK_EQ(AccessibleChildren(root, 0, 1, &child, &got), S_OK);
@@ -401,8 +412,7 @@ TEST(objectsOutliveTheirWindow)
     int clicks = 0;
     form.button("go").Click = [&] { ++clicks; };
     root = clientObject(hwndOf(form));
-    if (!CHECK(root != nullptr))
-        return;
+    REQUIRE(root != nullptr);
     const long go = 5; // after the label and the array's three cells
     CHECK_EQ(msaa::name({root, go}), std::u16string(u"Go"));
     CHECK_EQ(root->accDoDefaultAction(msaa::childId(go)), S_OK);
@@ -414,5 +424,3 @@ TEST(objectsOutliveTheirWindow)
     CHECK_EQ(root->accDoDefaultAction(msaa::childId(go)), HRESULT(CO_E_OBJNOTCONNECTED));
     root->Release();
 }
-
-CHECK_MAIN()
