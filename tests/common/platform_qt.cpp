@@ -275,27 +275,9 @@ bool hasFocus(const forms::Control& control)
     return widget != nullptr && widget->hasFocus();
 }
 
-void press(const forms::Control& control, Point at)
+void mouse(const forms::Form& form, bool down, Point at)
 {
-    const Box b = box(control);
-    sendMouse(control.owner(), QEvent::MouseButtonPress, {b.left + at.x, b.top + at.y});
-}
-
-void release(const forms::Control& control, Point at)
-{
-    const Box b = box(control);
-    sendMouse(control.owner(), QEvent::MouseButtonRelease, {b.left + at.x, b.top + at.y});
-}
-
-Image image(const forms::Control& control)
-{
-    const Image whole = image(control.owner());
-    const Box b = box(control);
-    Image part{b.width(), b.height(), {}};
-    for (int y = b.top; y < b.bottom; ++y)
-        for (int x = b.left; x < b.right; ++x)
-            part.pixels.push_back(whole.at(x, y));
-    return part;
+    sendMouse(form, down ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, at);
 }
 
 Image image(const forms::Form& form)

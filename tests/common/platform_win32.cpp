@@ -351,27 +351,9 @@ const forms::CommandButton* buttonOf(HWND hwnd)
 
 } // namespace
 
-void press(const forms::Control& control, Point at)
+void mouse(const forms::Form& form, bool down, Point at)
 {
-    const Box b = box(control);
-    sendMouse(control.owner(), WM_LBUTTONDOWN, MK_LBUTTON, {b.left + at.x, b.top + at.y});
-}
-
-void release(const forms::Control& control, Point at)
-{
-    const Box b = box(control);
-    sendMouse(control.owner(), WM_LBUTTONUP, 0, {b.left + at.x, b.top + at.y});
-}
-
-Image image(const forms::Control& control)
-{
-    const Image whole = image(control.owner());
-    const Box b = box(control);
-    Image part{b.width(), b.height(), {}};
-    for (int y = b.top; y < b.bottom; ++y)
-        for (int x = b.left; x < b.right; ++x)
-            part.pixels.push_back(whole.at(x, y));
-    return part;
+    sendMouse(form, down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? MK_LBUTTON : 0, at);
 }
 
 // What the window paints; its native buttons are windows of their own.

@@ -1,7 +1,8 @@
 // What the tests and the fault probe ask of the platform they run on: the
 // toolkit, its event loop, other processes, and what the windowing system
 // shows of a window. One implementation per backend: platform_qt.cpp and
-// platform_win32.cpp. Everything else in the tests is written once.
+// platform_win32.cpp; what follows from those for both, test_platform.cpp.
+// Everything else in the tests is written once.
 #pragma once
 
 #include "forms/controls.h"
@@ -110,7 +111,10 @@ Box box(const forms::Control& control);
 // Whether the toolkit can give the control the keyboard focus, and has.
 bool takesFocus(const forms::Control& control);
 bool hasFocus(const forms::Control& control);
-// The left mouse button goes down or up at a point in the control's own pixels.
+// The left mouse button goes down or up at a point of the window's client
+// area, as the window or the native control under it gets it.
+void mouse(const forms::Form& form, bool down, Point at);
+// The same at a point in the control's own pixels.
 void press(const forms::Control& control, Point at);
 void release(const forms::Control& control, Point at);
 
