@@ -126,13 +126,12 @@ FontFace QtDesktop::defaultFont(int dpi)
 
 int QtDesktop::buttonPadding(int dpi)
 {
-    // The style draws a button's caption inside its contents rectangle, which
-    // begins just inside the frame; the frame's bevel takes one pixel more.
+    // The style draws a button's caption inside its contents rectangle.
     QStyleOptionButton option;
     option.rect = QRect(0, 0, 100, 30);
     const QRect contents =
         QApplication::style()->subElementRect(QStyle::SE_PushButtonContents, &option, nullptr);
-    return static_cast<int>(std::lround((std::max(contents.left(), 0) + 1) * dpi / 96.0));
+    return static_cast<int>(std::lround(std::max(contents.left(), 0) * dpi / 96.0));
 }
 
 Color QtDesktop::systemColor(int index)
