@@ -28,15 +28,17 @@ QFont toQFont(const FontFace& face)
 
 } // namespace
 
-const QtDesktop::Made& QtDesktop::made(const FontFace& face)
+QtDesktop::Made& QtDesktop::made(const FontFace& face)
 {
-    const auto key = std::make_tuple(face.family, face.pixels, face.weight);
-    auto it = made_.find(key);
-    if (it == made_.end()) {
-        const QFont qfont = toQFont(face);
-        it = made_.emplace(key, Made{qfont, QFontMetrics(qfont)}).first;
-    }
-    return it->second;
+    for (const auto& entry : made_)
+        if (entry->face.pixels == face.pixels && entry->face.weight == face.weight &&
+            entry->face.family == face.family)
+            return *entry;
+    const QFont qfont = toQFont(face);
+    const QFontMetrics metrics(qfont);
+    made_.push_back(std::unique_ptr<Made>(new Made{
+        face, qfont, metrics, {metrics.ascent(), metrics.height(), metrics.lineSpacing()}, {}}));
+    return *made_.back();
 }
 
 const QFont& QtDesktop::font(const FontFace& face)
@@ -98,20 +100,23 @@ bool QtDesktop::hasGlyphs(const FontFace& face, std::u16string_view text)
 
 int QtDesktop::width(const FontFace& face, std::u16string_view text)
 {
+    Made& entry = made(face);
+    const auto known = entry.widths.find(std::u16string(text));
+    if (known != entry.widths.end())
+        return known->second;
     // A face drawn bold by the toolkit, having no bold of its own, reaches
     // past its advance: the width is where the last ink ends, if that is further.
-    const QFontMetrics& metrics = made(face).metrics;
     const QString run = toQString(text);
-    const int advance = metrics.horizontalAdvance(run);
-    if (run.isEmpty())
-        return advance;
-    return std::max(advance, metrics.boundingRect(run).right() + 1);
+    int width = entry.metrics.horizontalAdvance(run);
+    if (!run.isEmpty())
+        width = std::max(width, entry.metrics.boundingRect(run).right() + 1);
+    entry.widths.emplace(text, width);
+    return width;
 }
 
 FontMetrics QtDesktop::metrics(const FontFace& face)
 {
-    const QFontMetrics& metrics = made(face).metrics;
-    return {metrics.ascent(), metrics.height(), metrics.lineSpacing()};
+    return made(face).lines;
 }
 
 FontFace QtDesktop::defaultFont(int dpi)

@@ -6,8 +6,10 @@
 #include <QFont>
 #include <QFontMetrics>
 
-#include <map>
-#include <tuple>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace forms::qt {
 
@@ -29,14 +31,19 @@ public:
     void forget() { made_.clear(); }
 
 private:
+    // A face made once, with what was measured in it: a window measures the
+    // same few captions again and again.
     struct Made
     {
+        FontFace face;
         QFont font;
         QFontMetrics metrics;
+        FontMetrics lines;
+        std::unordered_map<std::u16string, int> widths;
     };
-    const Made& made(const FontFace& face);
+    Made& made(const FontFace& face);
 
-    std::map<std::tuple<std::u16string, int, int>, Made> made_;
+    std::vector<std::unique_ptr<Made>> made_; // a handful: looked through in order
 };
 
 QtDesktop& qtDesktop();

@@ -20,12 +20,10 @@ namespace forms::qt {
 namespace {
 
 // Paints in device pixels: the core places every pixel itself, at any scale.
-// It draws on an image of the window's device pixels, so that text is drawn
-// in the very face it was measured in, not one scaled by the toolkit.
 class QtPainter final : public Painter
 {
 public:
-    explicit QtPainter(QImage& canvas) : painter_(&canvas) {}
+    explicit QtPainter(QPaintDevice& device) : painter_(&device) {}
 
     void fill(const PixelRect& area, Color color) override
     {
@@ -216,6 +214,15 @@ void FormWidget::paintEvent(QPaintEvent*)
     if (form_ == nullptr)
         return;
     followDensity();
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == 1) {
+        // A pixel is a device pixel: straight onto the window.
+        QtPainter painter(*this);
+        form_->surface()->paint(painter);
+        return;
+    }
+    // Scaled, the toolkit would scale the text it draws after measuring it:
+    // the window's device pixels are drawn on an image, one to one.
     const PixelSize client = form_->surface()->clientSize();
     if (canvas_.size() != QSize(client.width, client.height))
         canvas_ = QImage(client.width, client.height, QImage::Format_RGB32);
@@ -224,8 +231,7 @@ void FormWidget::paintEvent(QPaintEvent*)
         QtPainter painter(canvas_);
         form_->surface()->paint(painter);
     }
-    // One image pixel to each device pixel of the window.
-    canvas_.setDevicePixelRatio(devicePixelRatioF());
+    canvas_.setDevicePixelRatio(ratio);
     QPainter(this).drawImage(QPointF(0, 0), canvas_);
 }
 

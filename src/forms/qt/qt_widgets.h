@@ -77,7 +77,7 @@ private:
     void followDensity();
 
     Form* form_;
-    QImage canvas_; // the client area in device pixels, as last painted
+    QImage canvas_; // the client area in device pixels, when the window is scaled
     std::vector<PushButton*> buttons_;
     bool shownBefore_ = false;
     int inEvent_ = 0;
