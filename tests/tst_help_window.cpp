@@ -80,7 +80,7 @@ TEST_CASE("the layout")
     const ControlRow& label = layout.controls[0];
     CHECK(label.name == "Label1");
     CHECK(label.rect == (Rect{0, 120, 7815, 1815}));
-    CHECK(label.style->font == (FontSpec{u"ＭＳ 明朝", 9, 400, 128}));
+    CHECK(label.style->font == (LayoutFont{u"ＭＳ 明朝", 9, 400, 128}));
     CHECK(label.caption == std::u16string_view(u""));
     CHECK(label.tabIndex == std::int16_t(0));
     CHECK(isSystemColor(layout.backColor));

@@ -101,7 +101,7 @@ TEST_CASE("the 48 note cells: same Top across a row, bold Gothic, framed, system
             CHECK(cell->caption ==
                   ascii(std::string(rule.array) + "(" + std::to_string(rule.base + r) + ")"));
             const ControlStyle& s = *cell->style;
-            CHECK(s.font == FontSpec{u"ＭＳ Ｐゴシック", 9.75, 700, 128});
+            CHECK(s.font == LayoutFont{u"ＭＳ Ｐゴシック", 9.75, 700, 128});
             CHECK(s.foreColor == Color(0x80000008));
             CHECK(s.backColor == Color(0x80000005));
             CHECK(s.border == BorderStyle::FixedSingle);
@@ -130,7 +130,7 @@ TEST_CASE("the headings fit themselves to their text")
         REQUIRE(r != nullptr);
         CHECK(r->rect == Rect{h.left, 120, h.width, 195});
         CHECK(r->caption == h.caption);
-        CHECK(r->style->font == FontSpec{u"ＭＳ Ｐゴシック", 9.75, 400, 128});
+        CHECK(r->style->font == LayoutFont{u"ＭＳ Ｐゴシック", 9.75, 400, 128});
         CHECK(r->style->backColor == Color(0xFFFFFF));
         CHECK(r->style->border == BorderStyle::None);
         CHECK(r->style->autoSize);
@@ -169,7 +169,7 @@ TEST_CASE("each shift area: a box of four lines, its count and its two buttons")
         const std::string n = std::to_string(a.k);
         const ControlRow* ud = row("ud_" + n);
         CHECK(ud->rect == Rect{a.udLeft, a.udTop, 255, 255});
-        CHECK(ud->style->font == FontSpec{u"ＭＳ Ｐゴシック", 11.25, 700, 128});
+        CHECK(ud->style->font == LayoutFont{u"ＭＳ Ｐゴシック", 11.25, 700, 128});
         CHECK(ud->style->alignment == AlignCenter);
         CHECK(ud->style->autoSize);
         CHECK(ud->caption == u"0");
@@ -189,7 +189,7 @@ TEST_CASE("RESET and the help button under the Original column")
     CHECK(row("reset")->style->font.isDefault());
     CHECK(row("help_pb")->rect == Rect{120, 3840, 375, 375});
     CHECK(row("help_pb")->caption == u"\uFF1F");
-    CHECK(row("help_pb")->style->font == FontSpec{u"ＭＳ 明朝", 9, 400, 128});
+    CHECK(row("help_pb")->style->font == LayoutFont{u"ＭＳ 明朝", 9, 400, 128});
 }
 
 TEST_CASE("tab indexes 0..62, each once, in the layout's order")

@@ -57,7 +57,7 @@ public:
 // What a group of controls looks like; the layouts name one per control.
 struct ControlStyle
 {
-    FontSpec font;
+    LayoutFont font;
     Color foreColor = kSysButtonText;
     Color backColor = kSysButtonFace;
     bool opaque = true;
@@ -157,7 +157,7 @@ public:
     Color BackColor() const { return style().backColor; }
     BorderStyle border() const { return style().border; }
     bool autoSize() const { return style().autoSize; }
-    const FontSpec& font() const { return style().font; }
+    const LayoutFont& font() const { return style().font; }
 
     std::function<void()> Click;
     std::function<void()> Change;
@@ -183,7 +183,7 @@ public:
     CommandButton(Form& owner, const ControlRow& row) : Control(owner, row) {}
 
     std::u16string_view Caption() const { return row().caption; }
-    const FontSpec& font() const { return style().font; }
+    const LayoutFont& font() const { return style().font; }
 
     std::function<void()> Click;
     void raiseClick() override;

@@ -122,14 +122,14 @@ const FacePick& resolveFace(std::u16string_view face)
     return it->second;
 }
 
-FontFace resolveFont(const FontSpec& spec, const Scale& scale)
+FontFace resolveFont(const LayoutFont& wanted, const Scale& scale)
 {
-    if (spec.isDefault())
+    if (wanted.isDefault())
         return desktop().defaultFont(scale.dpi);
-    const FacePick& pick = resolveFace(spec.face);
-    const int pixels96 = static_cast<int>(forms::fontPixels(spec.points) * pick.shrink);
-    return {pick.family, std::max(1, scale.px(pixels96)), spec.weight >= 700 ? 700 : 400,
-            spec.charset};
+    const FacePick& pick = resolveFace(wanted.face);
+    const int pixels96 = static_cast<int>(forms::fontPixels(wanted.points) * pick.shrink);
+    return {pick.family, std::max(1, scale.px(pixels96)), wanted.weight >= 700 ? 700 : 400,
+            wanted.charset};
 }
 
 FontFace fitted(Desktop& desktop, FontFace face, std::u16string_view text, int width, int floor)

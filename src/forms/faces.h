@@ -53,7 +53,7 @@ inline const std::u16string& resolveFamily(std::u16string_view face)
 }
 
 // A layout's font at a density; a default font is the platform's.
-FontFace resolveFont(const FontSpec& spec, const Scale& scale);
+FontFace resolveFont(const LayoutFont& wanted, const Scale& scale);
 
 // The smallest a caption's font is made to fit its box: below that a text is
 // no longer read with ease.

@@ -80,7 +80,7 @@ enum class BorderStyle : std::uint8_t
 
 // A font as a layout names it. An empty face means the platform's default
 // user-interface font.
-struct FontSpec
+struct LayoutFont
 {
     std::u16string_view face;
     double points = 0;
@@ -88,7 +88,7 @@ struct FontSpec
     int charset = 0;
 
     bool isDefault() const { return face.empty(); }
-    friend constexpr bool operator==(const FontSpec&, const FontSpec&) = default;
+    friend constexpr bool operator==(const LayoutFont&, const LayoutFont&) = default;
 };
 
 // Pixel height of a point size at 96 dpi, rounded as the system does.

@@ -9,10 +9,10 @@ namespace {
 
 using namespace forms;
 
-constexpr FontSpec kPGothic975{u"ＭＳ Ｐゴシック", 9.75, 400, kCharsetShiftJis};
-constexpr FontSpec kPGothic975Bold{u"ＭＳ Ｐゴシック", 9.75, 700, kCharsetShiftJis};
-constexpr FontSpec kPGothic1125Bold{u"ＭＳ Ｐゴシック", 11.25, 700, kCharsetShiftJis};
-constexpr FontSpec kMincho9{u"ＭＳ 明朝", 9, 400, kCharsetShiftJis};
+constexpr LayoutFont kPGothic975{u"ＭＳ Ｐゴシック", 9.75, 400, kCharsetShiftJis};
+constexpr LayoutFont kPGothic975Bold{u"ＭＳ Ｐゴシック", 9.75, 700, kCharsetShiftJis};
+constexpr LayoutFont kPGothic1125Bold{u"ＭＳ Ｐゴシック", 11.25, 700, kCharsetShiftJis};
+constexpr LayoutFont kMincho9{u"ＭＳ 明朝", 9, 400, kCharsetShiftJis};
 
 // The three label styles, and the buttons' and lines' looks.
 constexpr ControlStyle kNoteCell{.font = kPGothic975Bold,

@@ -131,9 +131,9 @@ def main(argv):
     if len(argv) != 4:
         raise SystemExit(__doc__)
     pe = PE(open(argv[1], "rb").read())
-    loader_spec = importlib.util.spec_from_file_location("make_icon", argv[3])
-    make_icon = importlib.util.module_from_spec(loader_spec)
-    loader_spec.loader.exec_module(make_icon)
+    found = importlib.util.spec_from_file_location("make_icon", argv[3])
+    make_icon = importlib.util.module_from_spec(found)
+    found.loader.exec_module(make_icon)
     pixels = make_icon.read_xpm(argv[2])
 
     check("64-bit Windows GUI program", pe.magic == 0x20B and pe.machine == 0x8664 and pe.subsystem == 2,
