@@ -126,7 +126,8 @@ public:
     }
 
 private:
-    bool clickable() const { return label_ != nullptr && static_cast<bool>(label_->Click); }
+    // The core says whether a click on the label does something.
+    bool clickable() const { return label_ != nullptr && !label_->accessibleAction().empty(); }
 
     FormWidget* window_;
     Label* label_;
