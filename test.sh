@@ -9,6 +9,11 @@ tools/check_format.sh
 cmake --preset dev >/dev/null
 cmake --build --preset dev
 ctest --preset dev
+# The Debian package, made as a release is made, then its contents and lintian.
+cmake --preset release >/dev/null
+cmake --build --preset release
+cpack --preset release
+ctest --preset release
 # The same tests again under AddressSanitizer, UBSan and LeakSanitizer.
 cmake --preset asan >/dev/null
 cmake --build --preset asan
