@@ -324,6 +324,22 @@ void FormWindow::invalidate(const PixelRect& area)
     check(InvalidateRect(hwnd_, &r, FALSE));
 }
 
+// The surface measured anew: the buttons and the client area follow it.
+void FormWindow::refit()
+{
+    if (form_ == nullptr)
+        return;
+    const FormSurface& surface = *form_->surface();
+    for (auto& button : buttons_)
+        button->place(surface);
+    const PixelSize client = surface.clientSize();
+    RECT frame{0, 0, client.width, client.height};
+    adjustWindowRect(frame, kStyle, kExStyle, surface.scale().dpi);
+    check(SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+    check(InvalidateRect(hwnd_, nullptr, FALSE));
+}
+
 void FormWindow::changed(const Control& control, Property)
 {
     accessible_->nameChanged(control);

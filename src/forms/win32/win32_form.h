@@ -53,6 +53,7 @@ public:
     void hide() override;
     void activate() override;
     void invalidate(const PixelRect& area) override;
+    void refit() override;
     void changed(const Control& control, Property property) override;
 
     HWND hwnd() const override { return hwnd_; }
