@@ -5,6 +5,7 @@
 #pragma once
 
 #include "forms/backend.h"
+#include "forms/colours.h"
 
 #include <vector>
 
@@ -71,7 +72,11 @@ public:
     int linePitch(const Label& label) const;
     // A layout colour as drawn: system colours resolved.
     Color resolve(Color color) const;
+    // The window's own background, also beyond the layout.
     Color backColor() const;
+    // Whether the window is a sheet in the standard colours drawn in the
+    // user's high-contrast scheme instead, as the desktop asks now.
+    bool highContrast() const;
 
     // The window's background, its lines, then its labels in declaration
     // order, each later one above the earlier ones. Buttons are native
@@ -117,6 +122,8 @@ private:
     void fitFont(Entry& entry);
     PixelRect fit(const Entry& entry) const;
     void paintLabel(Painter& painter, const Entry& entry) const;
+    InkOnGround labelColours(const Label& label) const;
+    Color lineColor(const Control& line) const;
     CommandButton* step(const CommandButton* from, int by) const;
 
     Form& form_;

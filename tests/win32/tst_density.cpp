@@ -1,8 +1,10 @@
 // What only the Win32 backend has: a window that moves to a screen of another
-// density, and the faces its native buttons are given.
+// density, the faces its native buttons are given, and high contrast switched
+// while the program runs.
 #include "testing.h"
 #include "win32_test.h"
 
+#include "forms/colours.h"
 #include "forms/surface.h"
 #include "ui/layouts.h"
 #include "ui/main_window.h"
@@ -73,19 +75,161 @@ TEST_CASE("the buttons are plain push buttons in the default face, help in its o
 {
     ui::MainWindow main;
     main.Show();
-    LOGFONTW down{}, help{}, gui{};
+    LOGFONTW down{}, help{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwndOf(main.button("dn_1")), WM_GETFONT, 0, 0)),
                sizeof down, &down);
     GetObjectW(
         reinterpret_cast<HFONT>(SendMessageW(hwndOf(main.button("help_pb")), WM_GETFONT, 0, 0)),
         sizeof help, &help);
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
-    CHECK(std::wstring(down.lfFaceName) == gui.lfFaceName);
+    NONCLIENTMETRICSW desktop{};
+    desktop.cbSize = sizeof desktop;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof desktop, &desktop, 0);
+    CHECK(std::wstring(down.lfFaceName) == desktop.lfMessageFont.lfFaceName);
     CHECK(help.lfHeight == -12L);
     CHECK(int(help.lfCharSet) == 128);
     for (const char* name : {"dn_1", "up_1", "reset", "help_pb"}) {
         CAPTURE(name);
         CHECK((GetWindowLongPtrW(hwndOf(main.button(name)), GWL_STYLE) & BS_TYPEMASK) ==
               LONG_PTR(BS_PUSHBUTTON));
+    }
+}
+
+namespace {
+
+// 0x00BBGGRR as the system keeps it, 0xRRGGBB as the screen shows it.
+std::uint32_t onScreen(Color color)
+{
+    return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
+}
+
+constexpr COLORREF rgb(int r, int g, int b)
+{
+    return RGB(r, g, b);
+}
+
+// The pixels of two windows' client areas, buttons left out, that differ.
+int differences(const testplatform::Image& a, const testplatform::Image& b, const Form& form)
+{
+    if (a.width != b.width || a.height != b.height)
+        return -1;
+    int count = 0;
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) {
+            bool button = false;
+            for (const auto& control : form.controls())
+                if (control->kind() == ControlKind::CommandButton &&
+                    form.surface()->box(*control).contains(x, y))
+                    button = true;
+            count += !button && a.at(x, y) != b.at(x, y);
+        }
+    return count;
+}
+
+// Marks rows 1 and 4 with real clicks, and moves the window out of the way.
+void prepare(const ui::MainWindow& main, testplatform::Point at)
+{
+    testplatform::move(main, at);
+    for (int row : {1, 4}) {
+        const PixelRect cell = main.surface()->box(main.labelArray("org")(row));
+        testplatform::click(main, {cell.left + 4, cell.top + 4});
+    }
+}
+
+} // namespace
+
+TEST_CASE("high contrast: the chart in the user's scheme, switched while it runs as at a start")
+{
+    struct Case
+    {
+        const char* name;
+        COLORREF window, windowText, highlight, highlightText;
+        UINT message; // what the program is told
+        InkOnGround marked;
+    };
+    const COLORREF purple = rgb(128, 0, 128), white = rgb(255, 255, 255), black = 0;
+    const COLORREF yellow = rgb(255, 255, 0), darkPurple = rgb(55, 0, 110);
+    const Case cases[] = {
+        {"High Contrast Black", black, white, purple, white, WM_SETTINGCHANGE, {white, purple}},
+        {"High Contrast White",
+         white,
+         black,
+         darkPurple,
+         white,
+         WM_SYSCOLORCHANGE,
+         {white, darkPurple}},
+        // A highlight that reads but cannot be told from the window's ground:
+        // the window's pair the other way round.
+        {"highlight like the window",
+         black,
+         yellow,
+         rgb(0, 0, 32),
+         yellow,
+         WM_SETTINGCHANGE,
+         {black, yellow}},
+        // One that does not read at 4.5:1.
+        {"highlight that does not read",
+         black,
+         white,
+         rgb(0, 0, 160),
+         rgb(0, 0, 255),
+         WM_SETTINGCHANGE,
+         {black, white}},
+    };
+    for (const Case& c : cases) {
+        INFO(std::string(c.name));
+        ui::MainWindow main;
+        main.Show();
+        prepare(main, {0, 0});
+        const testplatform::Image standard = wintest::onScreen(main);
+        // A dark scheme alone changes nothing: the sheet stays white.
+        wintest::SystemColours scheme(
+            {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT},
+            {c.window, c.windowText, c.highlight, c.highlightText});
+        SendMessageW(hwndOf(main), WM_SYSCOLORCHANGE, 0, 0);
+        CHECK(differences(wintest::onScreen(main), standard, main) == 0);
+
+        REQUIRE(wintest::setHighContrast(true));
+        SendMessageW(hwndOf(main), c.message,
+                     c.message == WM_SETTINGCHANGE ? SPI_SETHIGHCONTRAST : 0, 0);
+        const testplatform::Image switched = wintest::onScreen(main);
+        const FormSurface& surface = *main.surface();
+        const auto at = [&](const Control& control, int dx, int dy) {
+            const PixelRect box = surface.box(control);
+            return switched.at(dx >= 0 ? box.left + dx : box.right + dx,
+                               dy >= 0 ? box.top + dy : box.bottom + dy);
+        };
+        const auto& org = main.labelArray("org");
+        const auto& conv = main.labelArray("conv");
+        CHECK(switched.at(2, 2) == onScreen(c.window));
+        CHECK(at(org(0), 5, 0) == onScreen(c.windowText));    // frame
+        CHECK(at(org(0), -4, 3) == onScreen(c.window));       // beside a left-aligned name
+        CHECK(at(org(1), 3, 3) == onScreen(c.marked.ground)); // beside a right-aligned name
+        CHECK(at(conv(41), -4, 3) == onScreen(c.marked.ground));
+        CHECK(at(org(4), 5, -1) == onScreen(c.windowText)); // the frame of a marked cell
+        CHECK(at(*main.find("Line1"), 0, 5) == onScreen(c.windowText));
+        int inked = 0;
+        const PixelRect name = surface.box(org(1)).shrunk(1);
+        for (int y = name.top; y < name.bottom; ++y)
+            for (int x = name.left; x < name.right; ++x)
+                inked += switched.at(x, y) == onScreen(c.marked.ink);
+        CHECK(inked > 10);
+        CHECK(contrastRatio(c.marked.ink, c.marked.ground) >= kLegibleContrast);
+        // What the program wrote stays: only the drawing follows the scheme.
+        CHECK(org(1).ForeColor() == 0xFFu);
+        CHECK(org(0).ForeColor() == 0u);
+
+        // A fresh start in high contrast shows the same.
+        {
+            ui::MainWindow fresh;
+            fresh.Show();
+            prepare(fresh, {520, 400});
+            CHECK(differences(wintest::onScreen(fresh), switched, fresh) == 0);
+        }
+
+        // Switched off again, the sheet is as it was.
+        wintest::setHighContrast(false);
+        SendMessageW(hwndOf(main), c.message,
+                     c.message == WM_SETTINGCHANGE ? SPI_SETHIGHCONTRAST : 0, 0);
+        CHECK(differences(wintest::onScreen(main), standard, main) == 0);
     }
 }

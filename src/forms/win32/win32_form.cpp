@@ -275,6 +275,17 @@ void FormWindow::applyDpi(int dpi, bool resize)
     check(InvalidateRect(hwnd_, nullptr, FALSE));
 }
 
+void FormWindow::refit()
+{
+    if (form_ != nullptr)
+        applyDpi(form_->surface()->scale().dpi, false);
+}
+
+void FormWindow::redrawAll()
+{
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 void FormWindow::show()
 {
     if (!shownBefore_ && form_ != nullptr &&
@@ -454,6 +465,20 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             Form* form = form_;
             dispatch([form] { form->Unload(); });
         }
+        return 0;
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        // What the core draws may take the scheme's colours; the buttons draw
+        // themselves in them.
+        redrawAll();
+        break;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETNONCLIENTMETRICS || wParam == SPI_SETICONTITLELOGFONT)
+            dispatch([this] { refit(); });
+        redrawAll();
+        break;
+    case WM_FONTCHANGE:
+        dispatch([this] { refit(); });
         return 0;
     case WM_DPICHANGED: {
         const RECT suggested = *reinterpret_cast<const RECT*>(lParam);

@@ -87,6 +87,10 @@ private:
     void paint(HDC dc);
     // The surface, the buttons and (unless `resize` is false) the window, for a density.
     void applyDpi(int dpi, bool resize);
+    // The desktop's fonts changed: the faces and fits again, at the same density.
+    void refit();
+    // The window and its buttons painted again, in the colours of now.
+    void redrawAll();
     ButtonWindow* windowOf(const CommandButton* button) const;
     void giveFocus(CommandButton* button);
     void restoreFocus();
