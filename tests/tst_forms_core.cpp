@@ -101,6 +101,43 @@ TEST_CASE("a window is centred on the work area, but its corner never leaves the
     }
 }
 
+TEST_CASE("a window whose screen shrank or went is brought whole onto a screen that remains")
+{
+    struct Case
+    {
+        const char* name;
+        PixelRect frame;
+        std::vector<PixelRect> areas; // the primary first
+        PixelPoint at;
+    };
+    const PixelRect small{0, 0, 640, 480};
+    const PixelRect left{0, 0, 1280, 1024}, right{1280, 0, 2560, 1024};
+    const Case cases[] = {
+        {"whole on its screen: stays", {100, 100, 513, 420}, {small}, {100, 100}},
+        {"whole on the second screen: stays", {1400, 50, 1813, 370}, {left, right}, {1400, 50}},
+        {"the screen shrank under it", {440, 388, 851, 708}, {small}, {229, 160}},
+        {"only its right part off", {300, 10, 713, 330}, {small}, {227, 10}},
+        {"its monitor went: onto the one left", {1400, 50, 1813, 370}, {left}, {867, 50}},
+        {"across two screens: onto the one with more of it",
+         {1100, 0, 1513, 320},
+         {left, right},
+         {1280, 0}},
+        {"off every screen: the nearest", {3000, 2000, 3413, 2320}, {left, right}, {2147, 704}},
+        {"larger than the screen: its corner on it",
+         {440, 388, 851, 708},
+         {{0, 0, 320, 240}},
+         {0, 0}},
+        {"a panel on top: below it", {10, -5, 423, 315}, {{0, 32, 1024, 768}}, {10, 32}},
+        {"no screen known: stays", {440, 388, 851, 708}, {}, {440, 388}},
+    };
+    for (const Case& c : cases) {
+        INFO(std::string(c.name));
+        const PixelPoint at = keptOnScreens(c.frame, c.areas);
+        CHECK(at.x == c.at.x);
+        CHECK(at.y == c.at.y);
+    }
+}
+
 TEST_CASE("keys: Tab and Right/Down go on, Shift+Tab and Left/Up go back, Return clicks")
 {
     ui::MainWindow main;
@@ -489,9 +526,139 @@ struct RepaintLog final : FormPeer
     void activate() override {}
     void invalidate(const PixelRect& area) override { areas.push_back(area); }
     void changed(const Control&, Property) override {}
+    void refit() override { ++refits; }
+    int refits = 0;
+};
+
+// Fills as a list of rectangles and colours; text as its runs.
+struct PaintLog final : Painter
+{
+    struct Run
+    {
+        int x, top;
+        std::u16string text;
+    };
+    std::vector<std::pair<PixelRect, Color>> fills;
+    std::vector<Run> runs;
+    void fill(const PixelRect& area, Color color) override { fills.emplace_back(area, color); }
+    void text(int x, int top, std::u16string_view run, const FontFace&, Color,
+              const PixelRect&) override
+    {
+        runs.push_back({x, top, std::u16string(run)});
+    }
 };
 
 } // namespace
+
+TEST_CASE("a new density or new fonts while running: measured as a fresh start there")
+{
+    for (int dpi : {96, 120, 144, 192}) {
+        CAPTURE(dpi);
+        ui::MainWindow fresh;
+        fresh.Load();
+        fresh.surface()->setDpi(dpi);
+        ui::MainWindow running;
+        running.Load();
+        running.labelArray("org")(4).raiseClick();
+        running.button("up_2").raiseClick();
+        RepaintLog log;
+        running.surface()->setPeer(&log);
+        const int from = running.surface()->scale().dpi;
+        CHECK(running.surface()->refit(dpi) == (dpi != from));
+        CHECK(log.refits == (dpi != from ? 1 : 0));
+        // The same again: nothing changed, the window stays as it is.
+        CHECK_FALSE(running.surface()->refit(dpi));
+        CHECK(log.refits == (dpi != from ? 1 : 0));
+        running.surface()->setPeer(running.peer());
+        CHECK(running.surface()->clientSize() == fresh.surface()->clientSize());
+        for (std::size_t i = 0; i < fresh.controls().size(); ++i) {
+            const Control& a = *running.controls()[i];
+            const Control& b = *fresh.controls()[i];
+            CAPTURE(b.displayName());
+            // Labels whose captions the clicks changed fit their own text.
+            if (a.kind() != ControlKind::Label ||
+                static_cast<const Label&>(a).Caption() == static_cast<const Label&>(b).Caption()) {
+                CHECK(running.surface()->box(a) == fresh.surface()->box(b));
+                CHECK(running.surface()->font(a) == fresh.surface()->font(b));
+            }
+        }
+        // The state is kept.
+        CHECK(running.labelArray("org")(4).ForeColor() != fresh.labelArray("org")(4).ForeColor());
+    }
+}
+
+TEST_CASE("a window larger than its layout: the rest is the window's background")
+{
+    struct Case
+    {
+        const char* name;
+        PixelSize window;
+        PixelRect filled;
+    };
+    const Case cases[] = {
+        {"as the layout", {401, 287}, {0, 0, 401, 287}},
+        {"wider and taller", {800, 600}, {0, 0, 800, 600}},
+        {"taller only", {401, 500}, {0, 0, 401, 500}},
+        {"smaller: the layout's area all the same", {200, 100}, {0, 0, 401, 287}},
+    };
+    ui::MainWindow main;
+    main.Load();
+    main.surface()->setDpi(96);
+    for (const Case& c : cases) {
+        INFO(std::string(c.name));
+        PaintLog log;
+        main.surface()->paint(log, c.window);
+        REQUIRE_FALSE(log.fills.empty());
+        // First of all, under everything else.
+        CHECK(log.fills.front().first == c.filled);
+        CHECK(log.fills.front().second == main.surface()->backColor());
+        CHECK_FALSE(log.runs.empty());
+    }
+}
+
+TEST_CASE("the help text's low lines stand under their letters, inside their own line")
+{
+    ui::HelpWindow help;
+    help.Load();
+    const Label& text = help.label("Label1");
+    for (int dpi : {96, 120, 144, 168, 192}) {
+        CAPTURE(dpi);
+        help.surface()->setDpi(dpi);
+        const int pitch = help.surface()->linePitch(text);
+        const PixelRect box = help.surface()->box(text);
+        const FontFace face = help.surface()->font(text);
+        PaintLog log;
+        help.surface()->paint(log);
+        // No low line is left to the face, which would put it on the next line.
+        for (const auto& run : log.runs)
+            CHECK(run.text.find(u'_') == std::u16string::npos);
+        // Lines 5 and 6, "Converted_1 _2 _3": a rule for each low line,
+        // below the middle of their own line, where the glyph stood in the
+        // whole line; every other character stays where it stood.
+        const auto lines = ui::HelpWindow::usageLines();
+        int rules = 0;
+        for (const auto& [area, color] : log.fills) {
+            if (area.height() != Scale{dpi}.thickness() || !box.contains(area.left, area.top))
+                continue;
+            ++rules;
+            const int line = (area.top - box.top) / pitch;
+            CAPTURE(line + 1);
+            REQUIRE((line == 4 || line == 5));
+            CHECK(area.top - (box.top + line * pitch) >= pitch / 2);
+            const std::u16string_view whole = lines[std::size_t(line)];
+            std::vector<int> starts; // where each character of the whole line stands
+            for (std::size_t i = 0; i < whole.size(); ++i)
+                starts.push_back(box.left + desktop().width(face, whole.substr(0, i)));
+            const auto low = std::find(starts.begin(), starts.end(), area.left);
+            REQUIRE(low != starts.end());
+            CHECK(whole[std::size_t(low - starts.begin())] == u'_');
+            for (const auto& run : log.runs)
+                if (run.top == box.top + line * pitch)
+                    CHECK(std::find(starts.begin(), starts.end(), run.x) != starts.end());
+        }
+        CHECK(rules == 6);
+    }
+}
 
 TEST_CASE("a click repaints the cells whose value it changed and nothing else")
 {

@@ -15,6 +15,10 @@
 //   buttons at the core's boxes, above everything the core paints;
 // - input: the backend hands pointer presses and keys to the window's
 //   FormSurface and does what it answers;
+// - changes of the desktop under a running window: the backend reports a new
+//   density or new fonts to FormSurface::refit and carries out
+//   FormPeer::refit; when the screens change it moves the window to where
+//   keptOnScreens (geometry.h) puts it;
 // - the event loop, the end of the program and the fatal error report
 //   (application.h), and the bridge to the platform's accessibility interface,
 //   which takes names, roles and actions from the controls.
@@ -109,6 +113,12 @@ public:
     virtual void invalidate(const PixelRect& area) = 0;
     // What a control shows has changed: a screen reader may want to know.
     virtual void changed(const Control& control, Property property) = 0;
+    // The surface was measured anew (FormSurface::refit: a new density, new
+    // fonts): the client area takes the surface's clientSize() at once, the
+    // buttons their box() and font(), and all of it is painted again. The
+    // window keeps its top-left corner, unless the platform hands it a place
+    // of its own for the new density (Windows' suggested rectangle).
+    virtual void refit() = 0;
 };
 
 // Made by the backend for a window that loads. Refusing (null) is a failed

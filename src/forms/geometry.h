@@ -4,6 +4,7 @@
 #include "forms/types.h"
 
 #include <algorithm>
+#include <span>
 
 namespace forms {
 
@@ -111,5 +112,14 @@ constexpr PixelPoint centredOn(const PixelRect& workArea, PixelSize frame)
     const int y = workArea.top + (workArea.height() - frame.height) / 2;
     return {std::max(x, workArea.left), std::max(y, workArea.top)};
 }
+
+// Where a window's frame goes when the screens have changed under it (one
+// shrank, moved or went away): where it is, while it lies whole on one of the
+// work areas left; else onto the work area it overlaps most (the nearest when
+// it overlaps none, the first of equals: list the primary screen first),
+// moved no further than it takes to lie whole there. A window larger than
+// that area keeps its top-left corner on it, so that the title bar can still
+// be grabbed. With no work area at all, it stays.
+PixelPoint keptOnScreens(const PixelRect& frame, std::span<const PixelRect> workAreas);
 
 } // namespace forms

@@ -66,6 +66,23 @@ void FormSurface::setDpi(int dpi)
     measured_ = true;
 }
 
+bool FormSurface::refit(int dpi)
+{
+    const Scale before = scale_;
+    const PixelSize client = clientSize();
+    std::vector<Entry> was = entries_;
+    setDpi(dpi);
+    bool same = scale_.dpi == before.dpi && clientSize() == client;
+    for (std::size_t i = 0; same && i < entries_.size(); ++i)
+        same = entries_[i].box == was[i].box && entries_[i].font == was[i].font &&
+               entries_[i].pitch == was[i].pitch && entries_[i].ascent == was[i].ascent;
+    if (same)
+        return false;
+    if (peer_ != nullptr)
+        peer_->refit();
+    return true;
+}
+
 void FormSurface::measure(Entry& entry)
 {
     const Control& control = *entry.control;
@@ -224,10 +241,12 @@ InkOnGround FormSurface::labelColours(const Label& label) const
     return {ink, back};
 }
 
-void FormSurface::paint(Painter& painter) const
+void FormSurface::paint(Painter& painter, PixelSize window) const
 {
     const PixelSize client = clientSize();
-    painter.fill({0, 0, client.width, client.height}, backColor());
+    painter.fill(
+        {0, 0, std::max(client.width, window.width), std::max(client.height, window.height)},
+        backColor());
     for (const Entry& entry : entries_)
         if (entry.control->kind() == ControlKind::Line)
             painter.fill(entry.box, lineColor(*entry.control));
@@ -255,7 +274,9 @@ void FormSurface::paintLabel(Painter& painter, const Entry& entry) const
         inner = entry.box.shrunk(scale_.thickness());
     }
     int top = inner.top;
-    for (std::u16string_view line : captionLines(label.Caption())) {
+    const auto lines = captionLines(label.Caption());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::u16string_view line = lines[i];
         if (top >= inner.bottom)
             break;
         if (!line.empty()) {
@@ -265,9 +286,42 @@ void FormSurface::paintLabel(Painter& painter, const Entry& entry) const
                 x = label.Alignment() == AlignRight ? inner.right - width
                                                     : inner.left + (inner.width() - width) / 2;
             }
-            painter.text(x, top, line, entry.font, ink, inner);
+            // The rows this line has to itself: to the next line's top, or
+            // to the bottom of the box.
+            const int end =
+                i + 1 < lines.size() ? std::min(top + entry.pitch, inner.bottom) : inner.bottom;
+            if (top + entry.lineHeight > end && line.find(u'_') != std::u16string_view::npos)
+                paintUnderscored(painter, entry, x, top, end, line, ink, inner);
+            else
+                painter.text(x, top, line, entry.font, ink, inner);
         }
         top += entry.pitch;
+    }
+}
+
+// Where a line has fewer rows than its face's own line, a low line's glyph
+// would fall on the next line or under the box's edge: the low lines are
+// drawn as rules on the first row below the baseline, or on the line's last
+// row where it ends sooner, and the rest of the line where it would stand.
+void FormSurface::paintUnderscored(Painter& painter, const Entry& entry, int x, int top, int end,
+                                   std::u16string_view line, Color ink, const PixelRect& clip) const
+{
+    const int thickness = scale_.thickness();
+    const int rule = std::max(top, std::min(top + entry.ascent, end - thickness));
+    std::size_t from = 0;
+    while (from < line.size()) {
+        const std::size_t low = std::min(line.find(u'_', from), line.size());
+        const int at = x + (from == 0 ? 0 : desktop().width(entry.font, line.substr(0, from)));
+        if (low > from)
+            painter.text(at, top, line.substr(from, low - from), entry.font, ink, clip);
+        if (low == line.size())
+            break;
+        const int left = x + (low == 0 ? 0 : desktop().width(entry.font, line.substr(0, low)));
+        const int right = x + desktop().width(entry.font, line.substr(0, low + 1));
+        const PixelRect bar = PixelRect{left, rule, right, rule + thickness}.intersected(clip);
+        if (!bar.empty())
+            painter.fill(bar, ink);
+        from = low + 1;
     }
 }
 

@@ -59,6 +59,12 @@ public:
     // Takes every box and font to a density (dots per inch). The window's
     // peer does so when it is made; until then nothing is measured.
     void setDpi(int dpi);
+    // The desktop changed under a loaded window: a new density (dots per
+    // inch), or new fonts at the same one. Everything is measured again
+    // exactly as a fresh start there would measure it, and the peer fits the
+    // window to it (FormPeer::refit) where anything it shows has changed.
+    // Returns whether it had to.
+    bool refit(int dpi);
     bool measured() const { return measured_; }
     const Scale& scale() const { return scale_; }
     PixelSize clientSize() const;
@@ -80,8 +86,11 @@ public:
 
     // The window's background, its lines, then its labels in declaration
     // order, each later one above the earlier ones. Buttons are native
-    // windows, above all of it.
-    void paint(Painter& painter) const;
+    // windows, above all of it. `window` is the client area's size as it
+    // stands: made larger than the layout, the rest is the window's
+    // background too.
+    void paint(Painter& painter, PixelSize window) const;
+    void paint(Painter& painter) const { paint(painter, clientSize()); }
 
     // The topmost label at a point, or null.
     Label* labelAt(PixelPoint point) const;
@@ -124,6 +133,8 @@ private:
     void paintLabel(Painter& painter, const Entry& entry) const;
     InkOnGround labelColours(const Label& label) const;
     Color lineColor(const Control& line) const;
+    void paintUnderscored(Painter& painter, const Entry& entry, int x, int top, int end,
+                          std::u16string_view line, Color ink, const PixelRect& clip) const;
     CommandButton* step(const CommandButton* from, int by) const;
 
     Form& form_;

@@ -109,7 +109,7 @@ FormWidget::FormWidget(Form& form) : QWidget(nullptr), form_(&form)
     setFocusPolicy(Qt::NoFocus);
     const PixelSize client = Scale{}.client(layout.clientWidth, layout.clientHeight);
     resize(client.width, client.height);
-    form.surface()->setDpi(static_cast<int>(std::lround(96 * devicePixelRatioF())));
+    form.surface()->setDpi(dpi());
 
     for (const auto& control : form.controls())
         if (control->kind() == ControlKind::CommandButton)
@@ -125,6 +125,21 @@ FormWidget::FormWidget(Form& form) : QWidget(nullptr), form_(&form)
     if (PushButton* first = widgetOf(form.surface()->firstFocus()))
         first->setFocus(Qt::OtherFocusReason);
     describeWindow(*this);
+
+    // Queued: Qt has finished with the change (a screen's removal, a window's
+    // new screen) when the core looks at it.
+    const auto watch = [this](QScreen* screen) {
+        for (auto signal : {&QScreen::geometryChanged, &QScreen::availableGeometryChanged})
+            connect(screen, signal, this, &FormWidget::followDesktop, Qt::QueuedConnection);
+        connect(screen, &QScreen::logicalDotsPerInchChanged, this, &FormWidget::followDesktop,
+                Qt::QueuedConnection);
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    connect(qApp, &QGuiApplication::screenAdded, this, watch);
+    for (auto signal : {&QGuiApplication::screenAdded, &QGuiApplication::screenRemoved,
+                        &QGuiApplication::primaryScreenChanged})
+        connect(qApp, signal, this, &FormWidget::followDesktop, Qt::QueuedConnection);
 }
 
 FormWidget::~FormWidget() = default;
@@ -201,35 +216,115 @@ void FormWidget::activateWindowNow()
     activateWindow();
 }
 
-// The window may have moved to a screen of another density.
-void FormWidget::followDensity()
+// The density the window's device pixels have on the screen it is on.
+int FormWidget::dpi() const
 {
-    const int dpi = static_cast<int>(std::lround(96 * devicePixelRatioF()));
-    if (form_ != nullptr && form_->surface()->scale().dpi != dpi)
-        form_->surface()->setDpi(dpi);
+    return static_cast<int>(std::lround(96 * devicePixelRatioF()));
+}
+
+bool FormWidget::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ScreenChangeInternal:  // moved to another screen
+    case QEvent::ApplicationFontChange: // the desktop's fonts
+    case QEvent::StyleChange:
+        QMetaObject::invokeMethod(this, &FormWidget::followDesktop, Qt::QueuedConnection);
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+void FormWidget::followDesktop()
+{
+    if (form_ == nullptr)
+        return;
+    form_->surface()->refit(dpi());
+    if (isVisible())
+        keepOnScreens();
+}
+
+void FormWidget::refit()
+{
+    if (form_ == nullptr)
+        return;
+    // Qt scales the widgets itself: they are sized in 96-dpi pixels.
+    const Scale layoutScale;
+    for (PushButton* button : buttons_)
+        if (button->button() != nullptr)
+            button->setFont(qtDesktop().font(buttonFont(*button->button(), layoutScale)));
+    const PixelSize client =
+        layoutScale.client(form_->layout().clientWidth, form_->layout().clientHeight);
+    resize(client.width, client.height);
+    update();
+}
+
+namespace {
+
+// Qt's coordinates keep each screen's top-left corner where its device
+// pixels have it and scale from there.
+QRect toNative(const QRect& area, const QScreen& screen)
+{
+    const QPoint origin = screen.geometry().topLeft();
+    const qreal ratio = screen.devicePixelRatio();
+    const QPointF at = origin + QPointF(area.topLeft() - origin) * ratio;
+    return QRect(qRound(at.x()), qRound(at.y()), qRound(area.width() * ratio),
+                 qRound(area.height() * ratio));
+}
+
+PixelRect toPixelRect(const QRect& area)
+{
+    return {area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
+}
+
+} // namespace
+
+// Where the screens changed under the window, the core says where it goes.
+void FormWidget::keepOnScreens()
+{
+    QScreen* here = screen();
+    if (here == nullptr)
+        return;
+    std::vector<PixelRect> areas;
+    if (QScreen* primary = QGuiApplication::primaryScreen())
+        areas.push_back(toPixelRect(toNative(primary->availableGeometry(), *primary)));
+    for (QScreen* other : QGuiApplication::screens())
+        if (other != QGuiApplication::primaryScreen())
+            areas.push_back(toPixelRect(toNative(other->availableGeometry(), *other)));
+    const PixelRect frame = toPixelRect(toNative(frameGeometry(), *here));
+    const PixelPoint at = keptOnScreens(frame, areas);
+    if (at == PixelPoint{frame.left, frame.top})
+        return;
+    const QPoint origin = here->geometry().topLeft();
+    const qreal ratio = here->devicePixelRatio();
+    move(origin + QPoint(qRound((at.x - origin.x()) / ratio), qRound((at.y - origin.y()) / ratio)));
 }
 
 void FormWidget::paintEvent(QPaintEvent*)
 {
     if (form_ == nullptr)
         return;
-    followDensity();
     const qreal ratio = devicePixelRatioF();
+    if (form_->surface()->scale().dpi != dpi())
+        QMetaObject::invokeMethod(this, &FormWidget::followDesktop, Qt::QueuedConnection);
+    const PixelSize window{qRound(width() * ratio), qRound(height() * ratio)};
     if (ratio == 1) {
         // A pixel is a device pixel: straight onto the window.
         QtPainter painter(*this);
-        form_->surface()->paint(painter);
+        form_->surface()->paint(painter, window);
         return;
     }
     // Scaled, the toolkit would scale the text it draws after measuring it:
     // the window's device pixels are drawn on an image, one to one.
     const PixelSize client = form_->surface()->clientSize();
-    if (canvas_.size() != QSize(client.width, client.height))
-        canvas_ = QImage(client.width, client.height, QImage::Format_RGB32);
+    const QSize size(std::max(client.width, window.width), std::max(client.height, window.height));
+    if (canvas_.size() != size)
+        canvas_ = QImage(size, QImage::Format_RGB32);
     canvas_.setDevicePixelRatio(1);
     {
         QtPainter painter(canvas_);
-        form_->surface()->paint(painter);
+        form_->surface()->paint(painter, window);
     }
     canvas_.setDevicePixelRatio(ratio);
     QPainter(this).drawImage(QPointF(0, 0), canvas_);
@@ -325,6 +420,7 @@ public:
     void activate() override { widget_->activateWindowNow(); }
     void invalidate(const PixelRect& area) override { widget_->update(widget_->toLogical(area)); }
     void changed(const Control& control, Property) override { controlChanged(*widget_, control); }
+    void refit() override { widget_->refit(); }
 
 private:
     FormWidget* widget_;

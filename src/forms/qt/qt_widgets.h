@@ -63,7 +63,14 @@ public:
     // Does what the surface answers to a key; false when it is not the window's.
     bool handleKey(QKeyEvent* event, CommandButton* focused);
 
+    // The desktop may have changed under the window: its density, its fonts
+    // or its screens. The core measures anew and says where the window goes.
+    void followDesktop();
+    // Fits the window to the surface, measured anew.
+    void refit();
+
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -74,7 +81,8 @@ protected:
 
 private:
     void detach();
-    void followDensity();
+    int dpi() const;
+    void keepOnScreens();
 
     Form* form_;
     QImage canvas_; // the client area in device pixels, when the window is scaled
