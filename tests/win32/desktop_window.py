@@ -4,7 +4,9 @@ colours of the accessibility settings and larger text densities, set in the
 prefix's registry for the run and put back afterwards. The windows are judged
 from the screen's pixels as on Linux (tests/gui/legibility.py): every text
 legible against its own background, button captions clear of their frames,
-note names and the help text whole, the main window a white sheet.
+note names and the help text whole, the main window a white sheet. A set-up
+that changes while the program runs (a move to a monitor of another density)
+is compared with a fresh start in the final setting, pixel for pixel.
 
   desktop_window.py WINE_ENV STATE MARELO.exe window_probe.exe SETUP
   desktop_window.py list      the set-ups' names, one a line
@@ -52,6 +54,8 @@ class Setup:
     colours: dict = None
     # The dialog colour the help window takes from the scheme.
     button_face: tuple = None
+    # The density of the monitor the window is moved to while it runs.
+    moved_to: int = None
 
     def settings(self):
         """The registry values of the set-up: key, name, type, data."""
@@ -72,6 +76,10 @@ SETUPS = [
           colours=HIGH_CONTRAST_BLACK, button_face=(0, 0, 0)),
     Setup("dpi_120", "120 dpi (125 %)", dpi=120),
     Setup("dpi_144", "144 dpi (150 %)", dpi=144),
+    Setup("dpi_96_to_144", "moved from a 96-dpi monitor to one of 144 dpi while running",
+          moved_to=144),
+    Setup("dpi_144_to_96", "moved from a 144-dpi monitor to one of 96 dpi while running", dpi=144,
+          moved_to=96),
 ]
 MARKED_ROWS = (1, 4)
 
@@ -176,6 +184,101 @@ def client(world, title):
     return until(same_twice)
 
 
+def start(world, exe):
+    return subprocess.Popen([world.wine_env, world.state, "run", exe], env=world.environment,
+                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, start_new_session=True)
+
+
+def close(world, program):
+    world.wine(world.probe_exe, "close", "Marelo")
+    try:
+        program.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        program.kill()
+        program.wait()
+
+
+def marked_chart(world, report, scale, what):
+    """The main window once shown and its rows MARKED_ROWS marked by clicks:
+    its client area's picture, or None."""
+    if not report.check(f"{what}: the main window appears",
+                        until(lambda: world.probe("info", "Marelo"))):
+        return None
+    world.run("xdotool", "mousemove", "1023", "767")
+    seen = client(world, "Marelo")
+    if not report.check(f"{what}: the main window is painted", seen is not None):
+        return None
+    start_picture, origin = seen
+    for row in MARKED_ROWS:
+        x, y = center(cell_rect(0, row))
+        world.click(origin[0] + scale.px(x), origin[1] + scale.px(y))
+    world.run("xdotool", "mousemove", "1023", "767")
+    org = [scale.inside(*cell_rect(0, row)) for row in MARKED_ROWS]
+
+    def marked():
+        seen = client(world, "Marelo")
+        return seen if seen and all(
+            seen[0].crop(area).tobytes() != start_picture.crop(area).tobytes()
+            for area in org) else None
+    seen = until(marked)
+    report.check(f"{what}: the marks show", seen is not None)
+    return seen[0] if seen else None
+
+
+def differing(a, b):
+    """How many pixels of two pictures differ; -1 for pictures of two sizes."""
+    if a.size != b.size:
+        return -1
+    from PIL import ImageChops
+    difference = ImageChops.difference(a, b).convert("L")
+    return sum(1 for value in difference.getdata() if value)
+
+
+def moved(world, exe, chosen, report, judge):
+    """Started at one density, told it is on a monitor of another, and
+    compared with a fresh start at that one."""
+    before, after = Scale(chosen.dpi), Scale(chosen.moved_to)
+    program = start(world, exe)
+    try:
+        picture = marked_chart(world, report, before, f"at {chosen.dpi} dpi")
+        if picture is None:
+            return
+        report.check(f"client area {picture.width} x {picture.height} at {chosen.dpi} dpi",
+                     picture.size == (before.px(401), before.px(287)))
+        out = world.wine(world.probe_exe, "dpi", "Marelo", str(chosen.moved_to)).stdout
+        if not report.check("WM_DPICHANGED reaches the window", "sent=1" in out, out):
+            return
+        wanted = (after.px(401), after.px(287))
+
+        def refitted():
+            seen = client(world, "Marelo")
+            return seen if seen and seen[0].size == wanted else None
+        seen = until(refitted)
+        size = seen[0].size if seen else None
+        report.check(f"client area {wanted[0]} x {wanted[1]} at once after the move", seen, size)
+        if not seen:
+            return
+        running = seen[0]
+        judge.names(running, after, MARKED_ROWS)
+        judge.labels(running, after)
+        judge.frames_and_lines(running, after)
+        judge.sheet(running, after, MARKED_ROWS)
+        judge.buttons(running, after)
+    finally:
+        close(world, program)
+    with Settings(world, [(DESKTOP, "LogPixels", "REG_DWORD", str(chosen.moved_to))]):
+        program = start(world, exe)
+        try:
+            fresh = marked_chart(world, report, after, f"a fresh start at {chosen.moved_to} dpi")
+        finally:
+            close(world, program)
+    if fresh is not None:
+        report.check("the same pixels as a fresh start at the new density",
+                     differing(running, fresh) == 0,
+                     f"{differing(running, fresh)} pixels differ")
+
+
 def look(world, exe, chosen, report, judge):
     scale = Scale(chosen.dpi)
     program = subprocess.Popen([world.wine_env, world.state, "run", exe], env=world.environment,
@@ -241,7 +344,7 @@ def main():
     report = Report(f"{chosen.name}: {chosen.what}")
     judge = Judge(report)
     with Settings(world, chosen.settings()):
-        look(world, exe, chosen, report, judge)
+        (moved if chosen.moved_to else look)(world, exe, chosen, report, judge)
     print(f"{chosen.name}: {judge.summary()}")
     print(f"{report.passed} passed, {report.failed} failed")
     return 1 if report.failed or not report.passed else 0

@@ -2,6 +2,9 @@
 // the real-window test:
 //   window_probe info TITLE    its geometry, styles, owner and focus, one key=value a line
 //   window_probe close TITLE   closes it as its close box would
+//   window_probe dpi TITLE N   tells it that it is now on a screen of N dpi, as
+//                              Windows does when it moves to another monitor
+//                              (WM_DPICHANGED, the rectangle suggested for N)
 // Exits 1 when no visible window has that title.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -61,11 +64,45 @@ void info(HWND window)
     std::printf("active=%d\n", gui.hwndActive == window);
 }
 
+// WM_DPICHANGED carries a pointer to its rectangle: it is written where the
+// window's process reads it, and at the same address here, whichever side
+// reads it.
+void dpiChanged(HWND window, int dpi)
+{
+    RECT frame{}, client{};
+    GetWindowRect(window, &frame);
+    GetClientRect(window, &client);
+    const int was = static_cast<int>(GetDpiForWindow(window));
+    // The frame as it stands, its client area scaled as the system scales it.
+    const int extraX = (frame.right - frame.left) - client.right;
+    const int extraY = (frame.bottom - frame.top) - client.bottom;
+    const RECT suggested{frame.left, frame.top,
+                         frame.left + MulDiv(client.right, dpi, was) + extraX,
+                         frame.top + MulDiv(client.bottom, dpi, was) + extraY};
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    void* remote = process != nullptr ? VirtualAllocEx(process, nullptr, sizeof suggested,
+                                                       MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE)
+                                      : nullptr;
+    if (remote == nullptr) {
+        std::printf("sent=0\n");
+        return;
+    }
+    WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr);
+    if (void* local =
+            VirtualAlloc(remote, sizeof suggested, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE))
+        *static_cast<RECT*>(local) = suggested;
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote));
+    CloseHandle(process);
+    std::printf("sent=1\n");
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 3)
+    if (argc < 3)
         return 2;
     const std::wstring command = argv[1];
     HWND window = FindWindowW(nullptr, argv[2]);
@@ -78,6 +115,8 @@ int wmain(int argc, wchar_t** argv)
         info(window);
     else if (command == L"close")
         PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else if (command == L"dpi" && argc == 4)
+        dpiChanged(window, _wtoi(argv[3]));
     else
         return 2;
     std::fflush(stdout);
