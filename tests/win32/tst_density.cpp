@@ -233,3 +233,147 @@ TEST_CASE("high contrast: the chart in the user's scheme, switched while it runs
         CHECK(differences(wintest::onScreen(main), standard, main) == 0);
     }
 }
+
+namespace {
+
+// The desktop's message font for the session, put back when it goes.
+class MessageFont
+{
+public:
+    MessageFont(const wchar_t* face, int height)
+    {
+        before_.cbSize = sizeof before_;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof before_, &before_, 0);
+        NONCLIENTMETRICSW changed = before_;
+        changed.lfMessageFont.lfHeight = height;
+        lstrcpynW(changed.lfMessageFont.lfFaceName, face, LF_FACESIZE);
+        SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof changed, &changed, 0);
+    }
+    ~MessageFont() { SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof before_, &before_, 0); }
+    MessageFont(const MessageFont&) = delete;
+    MessageFont& operator=(const MessageFont&) = delete;
+
+private:
+    NONCLIENTMETRICSW before_{};
+};
+
+struct ButtonFace
+{
+    std::wstring face;
+    LONG height;
+    LONG weight;
+    friend bool operator==(const ButtonFace&, const ButtonFace&) = default;
+};
+
+ButtonFace buttonFace(const CommandButton& button)
+{
+    LOGFONTW face{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwndOf(button), WM_GETFONT, 0, 0)), sizeof face,
+               &face);
+    return {face.lfFaceName, face.lfHeight, face.lfWeight};
+}
+
+std::vector<ButtonFace> buttonFaces(const Form& form)
+{
+    std::vector<ButtonFace> faces;
+    for (const auto& control : form.controls())
+        if (control->kind() == ControlKind::CommandButton)
+            faces.push_back(buttonFace(static_cast<const CommandButton&>(*control)));
+    return faces;
+}
+
+} // namespace
+
+TEST_CASE("a new message font while running: the buttons fit their captions as at a start")
+{
+    struct Case
+    {
+        const char* name;
+        const wchar_t* face;
+        int height;
+        UINT message;
+        WPARAM which;
+    };
+    const Case cases[] = {
+        {"larger, told by SPI_SETNONCLIENTMETRICS", L"Tahoma", -17, WM_SETTINGCHANGE,
+         SPI_SETNONCLIENTMETRICS},
+        {"another face, told by a broadcast naming no setting", L"IPAPGothic", -13,
+         WM_SETTINGCHANGE, 0},
+        {"smaller, told that the fonts changed", L"Tahoma", -9, WM_FONTCHANGE, 0},
+    };
+    for (const Case& c : cases) {
+        INFO(std::string(c.name));
+        ui::MainWindow main;
+        main.Show();
+        const std::vector<ButtonFace> before = buttonFaces(main);
+        std::vector<ButtonFace> changed;
+        {
+            MessageFont font(c.face, c.height);
+            SendMessageW(hwndOf(main), c.message, c.which, 0);
+            testplatform::processEvents();
+            changed = buttonFaces(main);
+            CHECK(changed != before);
+            ui::MainWindow fresh;
+            fresh.Show();
+            CHECK(buttonFaces(fresh) == changed);
+            for (const auto& control : main.controls())
+                if (control->kind() == ControlKind::CommandButton)
+                    CHECK(testplatform::box(*control) ==
+                          testplatform::box(*fresh.find(control->name())));
+            CHECK(testplatform::clientSize(main) == testplatform::clientSize(fresh));
+        }
+        SendMessageW(hwndOf(main), c.message, c.which, 0);
+        testplatform::processEvents();
+        CHECK(buttonFaces(main) == before);
+    }
+}
+
+TEST_CASE("screens that shrink or change: the window comes back whole onto one")
+{
+    struct Case
+    {
+        const char* name;
+        testplatform::Point at;
+        int width, height; // the screen's new mode; 0: the same screen
+    };
+    const Case cases[] = {
+        {"half off the screen, told the display changed", {900, 650}, 0, 0},
+        {"off to the left and above", {-200, -100}, 0, 0},
+        {"the screen shrinks to 640 x 480 under it", {440, 388}, 640, 480},
+        {"whole on the screen: it stays", {100, 100}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        INFO(std::string(c.name));
+        ui::MainWindow main;
+        main.Show();
+        testplatform::move(main, c.at);
+        DEVMODEW was{};
+        was.dmSize = sizeof was;
+        EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &was);
+        bool changedMode = false;
+        if (c.width != 0) {
+            DEVMODEW mode = was;
+            mode.dmPelsWidth = DWORD(c.width);
+            mode.dmPelsHeight = DWORD(c.height);
+            mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+            changedMode = ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+            CHECK(changedMode);
+        } else {
+            SendMessageW(hwndOf(main), WM_DISPLAYCHANGE, 32,
+                         MAKELPARAM(was.dmPelsWidth, was.dmPelsHeight));
+        }
+        testplatform::processEvents();
+        const testplatform::Box frame = testplatform::frameOnScreen(main);
+        const testplatform::Box area = testplatform::workArea(main);
+        CAPTURE(frame);
+        CAPTURE(area);
+        if (c.at.x >= 0 && c.at.x + frame.width() <= area.right && c.at.y >= 0 &&
+            c.at.y + frame.height() <= area.bottom && c.width == 0)
+            CHECK(testplatform::position(main) == c.at);
+        CHECK(area.intersected(frame) == frame);
+        CHECK(testplatform::clientSize(main) == main.surface()->clientSize());
+        if (changedMode)
+            ChangeDisplaySettingsW(nullptr, 0);
+        testplatform::processEvents();
+    }
+}
