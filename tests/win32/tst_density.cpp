@@ -249,7 +249,11 @@ public:
         lstrcpynW(changed.lfMessageFont.lfFaceName, face, LF_FACESIZE);
         SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof changed, &changed, 0);
     }
-    ~MessageFont() { SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof before_, &before_, 0); }
+    ~MessageFont()
+    {
+        SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof before_, &before_, 0);
+        wintest::forgetSessionSettings();
+    }
     MessageFont(const MessageFont&) = delete;
     MessageFont& operator=(const MessageFont&) = delete;
 

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "forms/win32/win32_form.h"
+#include "import_slot.h"
 #include "test_platform.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -127,33 +127,6 @@ inline BOOL WINAPI answerSystemParameters(UINT action, UINT param, PVOID data, U
     return systemParameters(action, param, data, update);
 }
 
-// The slot of this program's import table through which it calls a function
-// of user32, or null.
-inline void** importSlot(const char* function)
-{
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-         dll->Name != 0; ++dll) {
-        if (lstrcmpiA(reinterpret_cast<const char*>(base + dll->Name), "user32.dll") != 0)
-            continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            const auto* byName =
-                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
-                return reinterpret_cast<void**>(&slots->u1.Function);
-        }
-    }
-    return nullptr;
-}
-
 } // namespace detail
 
 // Turns high contrast on or off as the program sees it; false where the
@@ -161,17 +134,36 @@ inline void** importSlot(const char* function)
 // the messages Windows would.
 inline bool setHighContrast(bool on)
 {
-    if (detail::systemParameters == nullptr) {
-        void** slot = detail::importSlot("SystemParametersInfoW");
-        DWORD protection = 0;
-        if (slot == nullptr || !VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection))
-            return false;
-        detail::systemParameters = reinterpret_cast<detail::SystemParametersFn>(*slot);
-        *slot = reinterpret_cast<void*>(&detail::answerSystemParameters);
-        VirtualProtect(slot, sizeof *slot, protection, &protection);
-    }
+    if (detail::systemParameters == nullptr)
+        detail::systemParameters = reinterpret_cast<detail::SystemParametersFn>(
+            redirectImport("user32.dll", "SystemParametersInfoW",
+                           reinterpret_cast<void*>(&detail::answerSystemParameters)));
+    if (detail::systemParameters == nullptr)
+        return false;
     detail::highContrastOn = on;
     return true;
+}
+
+// Wine keeps what a program sets for the session under this key, above the
+// registry, for every program started later: the tests take theirs away, so
+// that the next test's registry settings count.
+inline void forgetSessionSettings()
+{
+    for (const wchar_t* key : {L"Control Panel\\Colors", L"Control Panel\\Desktop",
+                               L"Control Panel\\Desktop\\WindowMetrics"}) {
+        HKEY settings = nullptr;
+        const std::wstring path =
+            std::wstring(L"Software\\Wine\\Temporary System Parameters\\") + key;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &settings) != 0)
+            continue;
+        // Only the values: Wine goes on writing into the keys.
+        wchar_t name[256];
+        DWORD size = 256;
+        while (RegEnumValueW(settings, 0, name, &size, nullptr, nullptr, nullptr, nullptr) == 0 &&
+               RegDeleteValueW(settings, name) == 0)
+            size = 256;
+        RegCloseKey(settings);
+    }
 }
 
 // Sets system colours for the session, as a scheme does, and puts back the
@@ -186,7 +178,11 @@ public:
             before_.push_back(GetSysColor(index));
         SetSysColors(int(indexes_.size()), indexes_.data(), colours.data());
     }
-    ~SystemColours() { SetSysColors(int(indexes_.size()), indexes_.data(), before_.data()); }
+    ~SystemColours()
+    {
+        SetSysColors(int(indexes_.size()), indexes_.data(), before_.data());
+        forgetSessionSettings();
+    }
     SystemColours(const SystemColours&) = delete;
     SystemColours& operator=(const SystemColours&) = delete;
 

@@ -5,6 +5,11 @@
 //   window_probe dpi TITLE N   tells it that it is now on a screen of N dpi, as
 //                              Windows does when it moves to another monitor
 //                              (WM_DPICHANGED, the rectangle suggested for N)
+//   window_probe highcontrast TITLE HOOK.dll
+//                              turns high contrast on in its program, as the
+//                              user does in Windows' settings: loads the hook
+//                              that answers so there, then tells the program's
+//                              windows (WM_SYSCOLORCHANGE, WM_SETTINGCHANGE)
 // Exits 1 when no visible window has that title.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -98,6 +103,48 @@ void dpiChanged(HWND window, int dpi)
     std::printf("sent=1\n");
 }
 
+BOOL CALLBACK tell(HWND window, LPARAM pid)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == static_cast<DWORD>(pid)) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(window, WM_SYSCOLORCHANGE, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+        SendMessageTimeoutW(window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0, SMTO_ABORTIFHUNG,
+                            5000, &result);
+    }
+    return TRUE;
+}
+
+void highContrast(HWND window, const wchar_t* hook)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
+                                     PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ,
+                                 FALSE, pid);
+    const SIZE_T bytes = (wcslen(hook) + 1) * sizeof(wchar_t);
+    void* path = process != nullptr ? VirtualAllocEx(process, nullptr, bytes,
+                                                     MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE)
+                                    : nullptr;
+    DWORD loaded = 0;
+    if (path != nullptr && WriteProcessMemory(process, path, hook, bytes, nullptr)) {
+        // Through void (*)(): GetProcAddress's result is no function of this type.
+        const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+        if (HANDLE thread = CreateRemoteThread(process, nullptr, 0, load, path, 0, nullptr)) {
+            WaitForSingleObject(thread, 30000);
+            GetExitCodeThread(thread, &loaded);
+            CloseHandle(thread);
+        }
+    }
+    if (process != nullptr)
+        CloseHandle(process);
+    if (loaded != 0)
+        EnumWindows(tell, static_cast<LPARAM>(pid));
+    std::printf("loaded=%d\n", loaded != 0);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -115,6 +162,8 @@ int wmain(int argc, wchar_t** argv)
         info(window);
     else if (command == L"close")
         PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else if (command == L"highcontrast" && argc == 4)
+        highContrast(window, argv[3]);
     else if (command == L"dpi" && argc == 4)
         dpiChanged(window, _wtoi(argv[3]));
     else

@@ -292,8 +292,12 @@ BOOL CALLBACK collectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data)
 
 void FormWindow::keepOnScreens()
 {
-    if (!IsWindowVisible(hwnd_) || IsIconic(hwnd_) || IsZoomed(hwnd_))
-        return;
+    if (IsWindowVisible(hwnd_) && !IsIconic(hwnd_) && !IsZoomed(hwnd_))
+        placeWhole();
+}
+
+void FormWindow::placeWhole()
+{
     std::vector<PixelRect> areas;
     EnumDisplayMonitors(nullptr, nullptr, collectWorkArea, reinterpret_cast<LPARAM>(&areas));
     RECT frame{};
@@ -319,6 +323,9 @@ void FormWindow::show()
                                         {window.right - window.left, window.bottom - window.top});
         check(SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+    } else if (!shownBefore_) {
+        // Where the system put it, grown to its density: whole on a screen.
+        placeWhole();
     }
     const bool first = !shownBefore_;
     shownBefore_ = true;

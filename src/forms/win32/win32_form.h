@@ -93,6 +93,8 @@ private:
     void redrawAll();
     // The screens changed: the window goes where the core keeps it whole.
     void keepOnScreens();
+    // Onto the work area the core keeps it whole on, shown or not.
+    void placeWhole();
     ButtonWindow* windowOf(const CommandButton* button) const;
     void giveFocus(CommandButton* button);
     void restoreFocus();
