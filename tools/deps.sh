@@ -8,7 +8,7 @@ BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libfontconfig-dev l
 TEST_PACKAGES=(clang-format xvfb xauth x11-utils xdotool imagemagick python3-xlib python3-pil
                desktop-file-utils appstream lintian dpkg-dev file
                python3-pyatspi at-spi2-core dbus dbus-daemon doctest-dev
-               qt6ct fonts-vlgothic locales)
+               qt6ct fonts-vlgothic locales xsettingsd openbox x11-xserver-utils)
 # Packages the benchmarks (bench/run.sh) need besides the build's.
 BENCH_PACKAGES=(libbenchmark-dev libx11-dev xvfb xauth x11-utils xdotool)
 # Packages to cross-build MARELO.exe and run its tests under Wine (with

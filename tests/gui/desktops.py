@@ -1,6 +1,9 @@
 """The ways a Linux desktop configures Qt, each made in a private home: a
 platform theme with its colour scheme and general font, a KDE colour file,
-a scale factor, a fontconfig set, a locale, a small screen.
+a scale factor, a fontconfig set, a locale, a small screen, an XSETTINGS
+density, monitors of their own scale, a window manager; and the changes a
+user makes to them while the program runs, each with the set-up a fresh
+start in the changed setting is compared with.
 
   desktops.py list            the set-ups' names, one a line
   desktops.py env NAME HOME   writes the set-up's files under HOME and prints
@@ -9,9 +12,12 @@ a scale factor, a fontconfig set, a locale, a small screen.
 
 import os
 import shlex
+import signal
 import subprocess
 import sys
 from dataclasses import dataclass
+
+from Xlib import X
 
 QT6CT_PLUGIN = "/usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so"
 QT6CT_COLOURS = "/usr/share/qt6ct/colors"
@@ -23,6 +29,16 @@ FONT_DIRS = {
 # VL PGothic's ♭ is narrower.
 VL_GOTHIC = FONT_DIRS["vlgothic"] + "/VL-Gothic-Regular.ttf"
 VL_PGOTHIC = FONT_DIRS["vlgothic"] + "/VL-PGothic-Regular.ttf"
+
+XSETTINGSD = "/usr/bin/xsettingsd"
+OPENBOX = "/usr/bin/openbox"
+XRANDR = "/usr/bin/xrandr"
+XDOTOOL = "/usr/bin/xdotool"
+
+# Two monitors side by side on one screen, as RandR describes them: name,
+# left, top, width, height and Qt's scale factor for it.
+LEFT_1 = ("left", 0, 0, 1280, 1024, 1)
+RIGHT_1_5 = ("right", 1280, 0, 1280, 1024, 1.5)
 
 # KDE Plasma's Breeze Dark, as System Settings writes it into kdeglobals.
 BREEZE_DARK = {
@@ -40,13 +56,17 @@ def qt6ct(scheme, font, points):
     def write(home):
         folder = os.path.join(home, ".config", "qt6ct")
         os.makedirs(folder, exist_ok=True)
-        with open(os.path.join(folder, "qt6ct.conf"), "w") as conf:
+        # Written aside and renamed, as its dialog saves it: a running
+        # program's qt6ct watches the folder for that.
+        path = os.path.join(folder, "qt6ct.conf")
+        with open(path + ".new", "w") as conf:
             conf.write("[Appearance]\n"
                        f"color_scheme_path={QT6CT_COLOURS}/{scheme}.conf\n"
                        "custom_palette=true\nstandard_dialogs=default\nstyle=Fusion\n\n"
                        "[Fonts]\n"
                        f'general="{font},{points},-1,5,400,0,0,0,0,0,0,0,0,0,0,1"\n'
                        f'fixed="DejaVu Sans Mono,{points},-1,5,400,0,0,0,0,0,0,0,0,0,0,1"\n')
+        os.replace(path + ".new", path)
         return {"QT_QPA_PLATFORMTHEME": "qt6ct"}
     return write
 
@@ -66,6 +86,73 @@ def kde(colours, font, points):
         return {"XDG_CURRENT_DESKTOP": "KDE", "KDE_SESSION_VERSION": "5",
                 "KDE_FULL_SESSION": "true"}
     return write
+
+
+def write_xsettings(home, dpi):
+    path = os.path.join(home, "xsettingsd.conf")
+    with open(path, "w") as conf:
+        conf.write(f"Xft/DPI {dpi * 1024}\n")  # in 1024ths of a dot per inch
+    return path
+
+
+def xsettings(dpi):
+    """An XSETTINGS daemon giving Xft/DPI, as GNOME's and KDE's settings
+    daemons do, running once it owns the screen's settings."""
+    def serve(server, home):
+        server.start_beside([XSETTINGSD, "-c", write_xsettings(home, dpi)])
+        selection = server.display.intern_atom("_XSETTINGS_S0")
+        server.wait_for(lambda: server.display.get_selection_owner(selection) != X.NONE,
+                        "xsettingsd to serve the settings")
+    return serve
+
+
+def monitors(*screens):
+    """RandR monitors on the one output, the primary first, each with Qt's
+    scale factor for it, as KDE Plasma sets them per screen on X11."""
+    def serve(server, home):
+        server.set_monitors([m[:5] for m in screens])
+    return serve
+
+
+def scale_factors(*screens):
+    def write(home):
+        return {"QT_SCREEN_SCALE_FACTORS": ";".join(f"{m[0]}={m[5]}" for m in screens)}
+    return write
+
+
+# Changes made under the running program: (server, home, main window) -> None.
+
+def new_xsettings_dpi(dpi):
+    def change(server, home, window):
+        write_xsettings(home, dpi)
+        for process in server.beside:
+            if process.args[0] == XSETTINGSD:
+                process.send_signal(signal.SIGHUP)  # xsettingsd reads its file again
+    return change
+
+
+def new_qt6ct_font(scheme, font, points):
+    def change(server, home, window):
+        qt6ct(scheme, font, points)(home)
+    return change
+
+
+def dragged_to(x, y):
+    def change(server, home, window):
+        window.move_to(x, y)
+    return change
+
+
+def screen_made(width, height):
+    def change(server, home, window):
+        server.set_screen_size(width, height)
+    return change
+
+
+def window_made(width, height):
+    def change(server, home, window):
+        window.resize(width, height)
+    return change
 
 
 def scaled(factor):
@@ -135,6 +222,21 @@ class Setup:
     desktop_window: tuple = None
     # Files the set-up is made of; tools/deps.sh installs their packages.
     needs: tuple = ()
+    # What runs on the display beside the program: (server, home) -> None.
+    serve: object = None
+    # Monitors (name, left, top, width, height, factor), the primary first.
+    monitors: tuple = ()
+    window_manager: bool = False
+    # A change under the running program, made after the rows are marked and
+    # the help window opened, and the set-up whose fresh start it must equal.
+    change: object = None
+    fresh: str = None
+    start_dpi: int = None  # before the change; dpi is after it
+    resized: tuple = None  # the main window's client area made this size
+
+    @property
+    def live(self):
+        return self.change is not None
 
 
 SETUPS = [
@@ -162,6 +264,37 @@ SETUPS = [
     Setup("locale_ja", "LANG=ja_JP.UTF-8", locale("ja_JP.UTF-8"), same_faces_as="light",
           needs=("/usr/share/i18n/locales/ja_JP", "/usr/share/i18n/charmaps/UTF-8.gz")),
     Setup("screen_320x240", "a 320x240 screen", screen=(320, 240), placement_only=True),
+    Setup("xsettings_dpi_144", "XSETTINGS Xft/DPI 144, as GNOME's and KDE's daemons set it",
+          serve=xsettings(144), screen=(1280, 1024), dpi=144, needs=(XSETTINGSD,)),
+    Setup("qt6ct_16pt", "qt6ct, colour scheme 'airy', DejaVu Sans 16 pt",
+          qt6ct("airy", "DejaVu Sans", 16),
+          needs=(QT6CT_PLUGIN, f"{QT6CT_COLOURS}/airy.conf")),
+    Setup("monitor_1_5_primary", "two monitors, the primary one at 1.5 and one at 1 "
+          "(QT_SCREEN_SCALE_FACTORS)", scale_factors(RIGHT_1_5, LEFT_1),
+          serve=monitors(RIGHT_1_5, LEFT_1), monitors=(RIGHT_1_5, LEFT_1), screen=(2560, 1024),
+          dpi=144, needs=(XRANDR,)),
+    Setup("screen_640x480", "a 640x480 screen", screen=(640, 480)),
+    Setup("openbox_640x480", "openbox on a 640x480 screen", screen=(640, 480),
+          window_manager=True, needs=(OPENBOX,)),
+    # Changed under the running program.
+    Setup("live_xsettings_dpi", "XSETTINGS Xft/DPI from 96 to 144 while running",
+          serve=xsettings(96), change=new_xsettings_dpi(144), fresh="xsettings_dpi_144",
+          screen=(1280, 1024), start_dpi=96, dpi=144, needs=(XSETTINGSD,)),
+    Setup("live_qt6ct_font", "qt6ct's general font from 10 to 16 pt while running",
+          qt6ct("airy", "DejaVu Sans", 10), change=new_qt6ct_font("airy", "DejaVu Sans", 16),
+          fresh="qt6ct_16pt", needs=(QT6CT_PLUGIN, f"{QT6CT_COLOURS}/airy.conf")),
+    Setup("live_monitor", "the main window dragged from a monitor at 1 to one at 1.5",
+          scale_factors(LEFT_1, RIGHT_1_5), serve=monitors(LEFT_1, RIGHT_1_5),
+          monitors=(LEFT_1, RIGHT_1_5), change=dragged_to(1400, 100), fresh="monitor_1_5_primary",
+          screen=(2560, 1024), start_dpi=96, dpi=144, needs=(XRANDR,)),
+    Setup("live_screen_shrink", "xrandr: the screen from 1280x1024 to 640x480 while running",
+          change=screen_made(640, 480), fresh="screen_640x480", screen=(1280, 1024),
+          needs=(XRANDR,)),
+    Setup("live_screen_shrink_openbox", "xrandr: the screen from 1280x1024 to 640x480 while "
+          "running, under openbox", change=screen_made(640, 480), fresh="openbox_640x480",
+          screen=(1280, 1024), window_manager=True, needs=(XRANDR, OPENBOX)),
+    Setup("live_window_enlarged", "the main window made 640x480 by its frame",
+          change=window_made(640, 480), fresh="light", resized=(640, 480), needs=(XDOTOOL,)),
 ]
 
 

@@ -4,7 +4,10 @@ and on an X server of its own, judged from the pixels of the real windows:
 every text legible against its own background, button captions clear of
 their frames, note names and the help text whole, the main window a white
 sheet whatever the desktop's colours, the same faces under every locale, and
-the window's corner on a small screen.
+the window's corner on a small screen. A desktop changed under the running
+program (a density, a font, a monitor, the screen's size, the window's)
+must leave both windows whole on a screen and as a fresh start in the
+changed setting shows them, with the same rows marked and counts shifted.
 
   test_desktops.py [SETUP...]   all set-ups when none is named
 
@@ -29,6 +32,9 @@ from xsession import App, XServer
 # Rows marked before the second look: a sharp name, the widest kind, and a
 # natural one.
 MARKED_ROWS = (1, 4)
+# Pressed too where a changed desktop is compared with a fresh start: state
+# the change must keep.
+SHIFTED = ("up_2",)
 
 
 def varied(picture):
@@ -38,19 +44,31 @@ def varied(picture):
 
 class Pictures:
     """What one run of the program shows: the main window at the start, with
-    rows marked, and the help window."""
+    rows marked, and the help window; where the set-up changes the desktop,
+    the last two after the change."""
 
-    def __init__(self, chosen):
+    def __init__(self, chosen, presses=(), reference=None):
         self.chosen = chosen
+        self.presses = presses
+        # A fresh start in the changed setting, which the windows must come to.
+        self.reference = reference
         self.scale = Scale(chosen.dpi)
+        self.start_scale = Scale(chosen.start_dpi or chosen.dpi)
+        self.help_scale = self.scale
         self.geometry = self.start = self.marked = self.help = None
+        self.before = self.frames = None
 
     def take(self):
         home = tempfile.mkdtemp(prefix="marelo-desktop-")
         try:
             env = environment(self.chosen, home)
-            with XServer(*self.chosen.screen) as x, App(x, env) as app:
-                self._look(x, app)
+            with XServer(*self.chosen.screen) as x:
+                if self.chosen.serve is not None:
+                    self.chosen.serve(x, home)
+                if self.chosen.window_manager:
+                    x.start_window_manager()
+                with App(x, env) as app:
+                    self._look(x, app, home)
         finally:
             shutil.rmtree(home, ignore_errors=True)
         keep = os.environ.get("MARELO_DESKTOP_PICTURES")
@@ -61,37 +79,122 @@ class Pictures:
                     getattr(self, what).save(os.path.join(keep, f"{self.chosen.name}-{what}.png"))
         return self
 
-    def _look(self, x, app):
+    def _look(self, x, app, home):
         main = app.window("Marelo")
         last = [None]
+        size = self.size(self.start_scale)
 
         def placed():
             # At its size, and where it stays.
             now = main.geometry()
-            done = now[2:] == self.size() and now == last[0]
+            done = now[2:] == size and now == last[0]
             last[0] = now
             time.sleep(0.1)
             return now if done else None
         self.geometry = x.wait_for(placed, "the main window placed at its size")
         if self.chosen.placement_only:
             return
+        x.wait_active(main)
         # The pointer away from every button, which would light up under it.
         x.move_pointer(x.width - 1, x.height - 1)
         self.start = settled(x, main, varied)
+        # Each click has done its work before the next one, and before the
+        # pointer leaves: a window manager may hand a click on only later.
         for row in MARKED_ROWS:
-            main.click(*self.at(center(cell_rect(0, row))))
-        org = [self.scale.inside(*cell_rect(0, row)) for row in MARKED_ROWS]
-        self.marked = settled(x, main, lambda p: all(
-            p.crop(area).tobytes() != self.start.crop(area).tobytes() for area in org))
-        main.click(*self.at(center(BUTTONS["help_pb"])))
+            self.click(x, main, cell_rect(0, row))
+        for name in self.presses:
+            self.click(x, main, BUTTONS[name])
+        x.move_pointer(x.width - 1, x.height - 1)
+        self.marked = settled(x, main, varied)
+        main.click(*self.at(center(BUTTONS["help_pb"]), self.start_scale))
         help_window = app.window("HELP")
+        x.wait_active(help_window)
         self.help = settled(x, help_window, varied)
+        self.help_scale = self.scale_at(help_window)
+        if self.chosen.live:
+            self.before = (main.geometry(), help_window.geometry())
+            self.chosen.change(x, home, main)
+            x.move_pointer(x.width - 1, x.height - 1)
+            self.help = self.come_to(x, help_window, self.reference.help)
+            self.activate(x, main)
+            self.marked = self.come_to(x, main, self.reference.marked)
+            self.geometry = main.geometry()
+            self.frames = [(w.title, w.frame()) for w in (main, help_window)]
+        elif self.presses:
+            self.activate(x, main)
+            self.marked = settled(x, main, varied)
 
-    def size(self):
-        return self.scale.px(WIDTH), self.scale.px(HEIGHT)
+    def click(self, x, main, rect):
+        """Clicks the middle of a cell or button, until the window shows
+        more changed than the place clicked."""
+        before, box = main.grab(), self.start_scale.box(*rect)
 
-    def at(self, point):
-        return tuple(self.scale.px(v) for v in point)
+        def beside(picture):
+            picture = picture.copy()
+            picture.paste((0, 0, 0), box)
+            return picture.tobytes()
+        main.click(*self.at(center(rect), self.start_scale))
+        x.wait_for(lambda: beside(main.grab()) != beside(before), f"{rect} clicked")
+
+    def activate(self, x, main):
+        """The main window active again and on top, as the help window's
+        opening left it: a click on its background, right of the last column
+        (raised by hand where no window manager raises it)."""
+        main.raise_()
+        main.click(*self.at((WIDTH - 2, HEIGHT // 2)))
+        x.move_pointer(x.width - 1, x.height - 1)
+        x.wait_active(main)
+
+    @staticmethod
+    def come_to(x, window, wanted):
+        """The window's picture once it shows what a fresh start shows (the
+        layout's part of it, where the window was made larger), or what it
+        shows when that never comes."""
+        last = [None]
+
+        def there():
+            last[0] = window.grab()
+            return last[0] if same_start(last[0], wanted)[0] else None
+        try:
+            return x.wait_for(there, f"{window.title!r} to show what a fresh start shows")
+        except AssertionError:
+            return last[0]
+
+    def scale_at(self, window):
+        """The scale of the monitor the window is on."""
+        left, top, _, _ = window.geometry()
+        for _, x0, y0, width, height, factor in self.chosen.monitors:
+            if x0 <= left < x0 + width and y0 <= top < y0 + height:
+                return Scale(round(96 * factor))
+        return self.scale
+
+    def size(self, scale=None):
+        scale = scale or self.scale
+        return scale.px(WIDTH), scale.px(HEIGHT)
+
+    def at(self, point, scale=None):
+        scale = scale or self.scale
+        return tuple(scale.px(v) for v in point)
+
+
+def same_start(picture, fresh):
+    """Whether a picture shows what a fresh start shows: the same pixels over
+    the fresh start's client area, and beyond it, where the window is larger,
+    the window's own background (that of the fresh start's bottom-right
+    corner). Returns that and what differs."""
+    width, height = fresh.size
+    if picture.width < width or picture.height < height:
+        return False, f"{picture.width} x {picture.height}, smaller than {width} x {height}"
+    differs = ImageChops.difference(picture.crop((0, 0, width, height)), fresh).getbbox()
+    if differs is not None:
+        return False, f"differs within {differs}"
+    ground = fresh.getpixel((width - 1, height - 1))
+    for area in ((width, 0, picture.width, picture.height), (0, height, width, picture.height)):
+        beyond = picture.crop(area)
+        count = beyond.width * beyond.height
+        if count and beyond.getcolors(1) != [(count, ground)]:
+            return False, f"beyond the layout, not the ground {ground} within {area}"
+    return True, ""
 
 
 def judge(chosen):
@@ -100,6 +203,9 @@ def judge(chosen):
     missing = [path for path in chosen.needs if not os.path.exists(path)]
     if not report.check("the set-up's files are installed", not missing,
                         f"missing {', '.join(missing)}: tools/deps.sh installs them"):
+        return report, judge_
+    if chosen.live:
+        judge_live(report, chosen)
         return report, judge_
     seen = Pictures(chosen).take()
     left, top, width, height = seen.geometry
@@ -111,7 +217,7 @@ def judge(chosen):
     judge_.buttons(seen.start, seen.scale)
     judge_.names(seen.marked, seen.scale, MARKED_ROWS)
     judge_.sheet(seen.marked, seen.scale, MARKED_ROWS)
-    judge_.help_window(seen.help, seen.scale)
+    judge_.help_window(seen.help, seen.help_scale)
     if chosen.desktop_window:
         # The help window follows the desktop: the set-up took.
         ground = seen.help.getpixel((seen.help.width - 1, seen.help.height - 1))[:3]
@@ -120,6 +226,32 @@ def judge(chosen):
     if chosen.same_faces_as:
         same_faces(report, seen, Pictures(setup(chosen.same_faces_as)).take())
     return report, judge_
+
+
+def judge_live(report, chosen):
+    """The desktop changed under the running program: both windows as a
+    fresh start in the changed setting shows them, whole on a screen."""
+    fresh = Pictures(setup(chosen.fresh), SHIFTED).take()
+    seen = Pictures(chosen, SHIFTED, fresh).take()
+    (main_before, help_before), (_, _, width, height) = seen.before, seen.geometry
+    print(f"  client areas: main {main_before[2]} x {main_before[3]} before the change, "
+          f"{width} x {height} after, {fresh.geometry[2]} x {fresh.geometry[3]} at a fresh "
+          f"start; help {help_before[2]} x {help_before[3]}, {seen.help.width} x "
+          f"{seen.help.height}, {fresh.help.width} x {fresh.help.height}", flush=True)
+    wanted = tuple(chosen.resized or fresh.geometry[2:])
+    report.check(f"main window's client area {width} x {height}, as {wanted[0]} x {wanted[1]}",
+                 (width, height) == wanted)
+    for what, picture, reference in (("main window", seen.marked, fresh.marked),
+                                     ("help window", seen.help, fresh.help)):
+        same, detail = same_start(picture, reference)
+        report.check(f"{what}: the pixels of a fresh start", same, detail)
+    fresh_setup = setup(chosen.fresh)
+    areas = ([(x, y, x + w, y + h) for _, x, y, w, h, _ in chosen.monitors] if chosen.monitors
+             else [(0, 0) + fresh_setup.screen])
+    for title, (left, top, right, bottom) in seen.frames:
+        report.check(f"{title!r} whole on a screen: ({left}, {top}) to ({right}, {bottom})",
+                     any(left >= a[0] and top >= a[1] and right <= a[2] and bottom <= a[3]
+                         for a in areas), f"the screens: {areas}")
 
 
 def same_faces(report, seen, reference):

@@ -47,6 +47,8 @@ class XServer:
     def __init__(self, width=SCREEN_WIDTH, height=SCREEN_HEIGHT):
         self.width, self.height = width, height
         self.folder = tempfile.mkdtemp(prefix="marelo-x-")
+        self.beside = []  # processes kept running on this display: settings daemons, a WM
+        self.managed = False  # by a window manager
         self.process = None
         self.display = None
         self.name = None
@@ -86,6 +88,8 @@ class XServer:
             return log.read()[-2000:]
 
     def __exit__(self, *exc):
+        for process in reversed(self.beside):
+            _stop(process)
         if self.display is not None:
             self.display.close()
             self.display = None
@@ -111,6 +115,65 @@ class XServer:
                 env[name] = value
         return env
 
+    # The desktop around the program ----------------------------------------
+
+    def run(self, *command):
+        """Runs a client of this display (xrandr, xdotool) to its end."""
+        done = subprocess.run(list(command), env=self.env(), capture_output=True, text=True,
+                              timeout=DEADLINE)
+        if done.returncode != 0:
+            raise RuntimeError(f"{' '.join(command)}: {done.stderr.strip()}")
+        return done.stdout
+
+    def start_beside(self, command, env=None):
+        """Keeps a process running on this display until the server ends."""
+        with open(os.path.join(self.folder, "beside.log"), "a") as log:
+            process = subprocess.Popen(list(command), env=self.env(env), stdin=subprocess.DEVNULL,
+                                       stdout=log, stderr=subprocess.STDOUT,
+                                       start_new_session=True)
+        self.beside.append(process)
+        return process
+
+    def start_window_manager(self):
+        """openbox, once it manages the screen."""
+        self.start_beside(["openbox", "--sm-disable"])
+        check = self.display.intern_atom("_NET_SUPPORTING_WM_CHECK")
+        self.wait_for(lambda: self.display.screen().root.get_full_property(
+            check, Xatom.WINDOW) is not None, "openbox to manage the screen")
+        self.managed = True
+
+    def wait_active(self, window):
+        """Under a window manager, until it has made the window the active
+        one: a click before that may go to its focusing instead."""
+        if not self.managed:
+            return
+        active = self.display.intern_atom("_NET_ACTIVE_WINDOW")
+
+        def is_active():
+            prop = self.display.screen().root.get_full_property(active, Xatom.WINDOW)
+            return prop is not None and prop.value[0] == window.id
+        self.wait_for(is_active, f"{window.title!r} to be the active window")
+
+    def set_monitors(self, monitors):
+        """RandR monitors on the one output: (name, x, y, width, height), the
+        primary first."""
+        for index, (name, x, y, width, height) in enumerate(monitors):
+            self.run("xrandr", "--setmonitor", ("*" if index == 0 else "") + name,
+                     f"{width}/{width * 254 // 960}x{height}/{height * 254 // 960}+{x}+{y}",
+                     "none")
+
+    def set_screen_size(self, width, height):
+        """The output and the screen made smaller, as a projector or a smaller
+        monitor does: a mode of that size added and taken."""
+        name = f"{width}x{height}"
+        # A mode's timings matter only to real monitors.
+        self.run("xrandr", "--newmode", name, "25.175", str(width), str(width + 16),
+                 str(width + 112), str(width + 160), str(height), str(height + 10),
+                 str(height + 12), str(height + 45))
+        self.run("xrandr", "--addmode", "screen", name)
+        self.run("xrandr", "--output", "screen", "--mode", name, "--fb", name)
+        self.width, self.height = width, height
+
     # Windows ------------------------------------------------------------
 
     def top_levels(self, pid=None, title=None):
@@ -118,7 +181,7 @@ class XServer:
         if these are given."""
         found = []
         pid_atom = self.display.intern_atom("_NET_WM_PID")
-        for xwindow in self.display.screen().root.query_tree().children:
+        for xwindow in self._clients():
             try:
                 if xwindow.get_attributes().map_state != X.IsViewable:
                     continue
@@ -132,6 +195,29 @@ class XServer:
             except xerror.BadWindow:
                 continue  # gone while we looked
         return found
+
+    def _clients(self):
+        """The programs' top-level windows: the root's children, or where a
+        window manager has framed them, the windows inside its frames that
+        it manages (those with a WM_STATE)."""
+        state = self.display.intern_atom("WM_STATE")
+        for child in self.display.screen().root.query_tree().children:
+            try:
+                if child.get_full_property(state, X.AnyPropertyType) is not None:
+                    yield child
+                    continue
+                inside = [child]
+                for _ in range(3):  # a frame's depth, openbox's included
+                    inside = [w for parent in inside for w in parent.query_tree().children]
+                    managed = [w for w in inside
+                               if w.get_full_property(state, X.AnyPropertyType) is not None]
+                    if managed:
+                        yield from managed
+                        break
+                else:
+                    yield child
+            except xerror.BadWindow:
+                continue  # gone while we looked
 
     def wait_for(self, condition, what):
         """Polls condition() until it returns a true value, which it returns."""
@@ -206,6 +292,24 @@ class Window:
             data=(32, [d.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0]))
         self.xwindow.send_event(message)
         d.sync()
+
+    def frame(self):
+        """The whole window on the screen, a window manager's frame included:
+        left, top, right, bottom (the last two just outside)."""
+        x, y, width, height = self.geometry()
+        extents = self.xwindow.get_full_property(
+            self.server.display.intern_atom("_NET_FRAME_EXTENTS"), Xatom.CARDINAL)
+        left, right, top, bottom = extents.value if extents is not None else (0, 0, 0, 0)
+        return x - left, y - top, x + width + right, y + height + bottom
+
+    def move_to(self, x, y):
+        """Moves the window as a user drags it, without a window manager."""
+        self.xwindow.configure(x=x, y=y)
+        self.server.display.sync()
+
+    def resize(self, width, height):
+        """Resizes the client area, as dragging the frame's corner does."""
+        self.server.run("xdotool", "windowsize", str(self.id), str(width), str(height))
 
     def grab(self):
         g = self.xwindow.get_geometry()

@@ -5,11 +5,13 @@
 #include "forms/qt/qt_text.h"
 #include "forms/qt/qt_widgets.h"
 
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QScreen>
 #include <QWindow>
 
@@ -228,6 +230,7 @@ bool FormWidget::event(QEvent* event)
     case QEvent::ScreenChangeInternal:  // moved to another screen
     case QEvent::ApplicationFontChange: // the desktop's fonts
     case QEvent::StyleChange:
+    case QEvent::ThemeChange:
         QMetaObject::invokeMethod(this, &FormWidget::followDesktop, Qt::QueuedConnection);
         break;
     default:
@@ -256,7 +259,19 @@ void FormWidget::refit()
             button->setFont(qtDesktop().font(buttonFont(*button->button(), layoutScale)));
     const PixelSize client =
         layoutScale.client(form_->layout().clientWidth, form_->layout().clientHeight);
+    // Through a change of scale on the same screen the widget keeps its old
+    // size in Qt's pixels while its window keeps its old device pixels: the
+    // widget first learns the size its window has, so that the new size is a
+    // change, which resizes the window and paints all of it.
+    if (QWindow* window = windowHandle(); window != nullptr && window->size() != size())
+        resize(window->size());
     resize(client.width, client.height);
+    // Nor would its backing store take the new device pixels.
+    if (QBackingStore* store = backingStore())
+        store->resize(size());
+    // The style keeps its pictures of buttons by size, whatever the scale
+    // they were drawn at: they are drawn anew.
+    QPixmapCache::clear();
     update();
 }
 
