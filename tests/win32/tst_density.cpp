@@ -381,3 +381,31 @@ TEST_CASE("screens that shrink or change: the window comes back whole onto one")
         testplatform::processEvents();
     }
 }
+
+TEST_CASE("a window made larger: its own background beyond the layout, in high contrast too")
+{
+    for (bool highContrast : {false, true}) {
+        CAPTURE(highContrast);
+        wintest::SystemColours scheme({COLOR_WINDOW, COLOR_WINDOWTEXT}, {0, rgb(255, 255, 255)});
+        REQUIRE(wintest::setHighContrast(highContrast));
+        ui::MainWindow main;
+        main.Show();
+        prepare(main, {0, 0});
+        const testplatform::Image before = wintest::onScreen(main);
+        const testplatform::Box frame = testplatform::frameOnScreen(main);
+        SetWindowPos(hwndOf(main), nullptr, 0, 0, frame.width() + 200, frame.height() + 150,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        const testplatform::Image larger = wintest::onScreen(main);
+        REQUIRE(larger.width == before.width + 200);
+        const std::uint32_t ground = highContrast ? 0x000000u : 0xFFFFFFu;
+        int wrong = 0;
+        for (int y = 0; y < larger.height; ++y)
+            for (int x = 0; x < larger.width; ++x)
+                if (x >= before.width || y >= before.height)
+                    wrong += larger.at(x, y) != ground;
+                else
+                    wrong += larger.at(x, y) != before.at(x, y);
+        CHECK(wrong == 0);
+    }
+    wintest::setHighContrast(false);
+}
