@@ -76,7 +76,7 @@ public:
     FontFace font(const Control& control) const;
     // From one line's top to the next, in a label.
     int linePitch(const Label& label) const;
-    // A layout colour as drawn: system colours resolved.
+    // A layout colour as drawn outside high contrast: system colours resolved.
     Color resolve(Color color) const;
     // The window's own background, also beyond the layout.
     Color backColor() const;
