@@ -216,17 +216,19 @@ def close(world, program):
         program.wait()
 
 
-def marked_chart(world, report, scale, what):
-    """The main window once shown and its rows MARKED_ROWS marked by clicks:
-    its client area's picture, or None."""
-    if not report.check(f"{what}: the main window appears",
+def shown(world, report, what=""):
+    """The main window once it is painted, the pointer away from every button
+    (which would light up under it): its picture and origin, or None."""
+    if not report.check(f"{what}main window appears",
                         until(lambda: world.probe("info", "Marelo"))):
         return None
     world.run("xdotool", "mousemove", "1023", "767")
     seen = client(world, "Marelo")
-    if not report.check(f"{what}: the main window is painted", seen is not None):
-        return None
-    start_picture, origin = seen
+    return seen if report.check(f"{what}the main window is painted", seen is not None) else None
+
+
+def mark(world, report, scale, start_picture, origin, what=""):
+    """Marks the rows MARKED_ROWS by clicks: the picture once they show, or None."""
     for row in MARKED_ROWS:
         x, y = center(cell_rect(0, row))
         world.click(origin[0] + scale.px(x), origin[1] + scale.px(y))
@@ -239,8 +241,12 @@ def marked_chart(world, report, scale, what):
             seen[0].crop(area).tobytes() != start_picture.crop(area).tobytes()
             for area in org) else None
     seen = until(marked)
-    report.check(f"{what}: the marks show", seen is not None)
-    return seen[0] if seen else None
+    return seen[0] if report.check(f"{what}the marks show", seen is not None) else None
+
+
+def marked_chart(world, report, scale, what):
+    seen = shown(world, report, what)
+    return mark(world, report, scale, *seen, what) if seen else None
 
 
 def differing(a, b):
@@ -258,7 +264,7 @@ def moved(world, exe, chosen, report, judge):
     before, after = Scale(chosen.dpi), Scale(chosen.moved_to)
     program = start(world, exe)
     try:
-        picture = marked_chart(world, report, before, f"at {chosen.dpi} dpi")
+        picture = marked_chart(world, report, before, f"at {chosen.dpi} dpi: ")
         if picture is None:
             return
         report.check(f"client area {picture.width} x {picture.height} at {chosen.dpi} dpi",
@@ -276,18 +282,15 @@ def moved(world, exe, chosen, report, judge):
         report.check(f"client area {wanted[0]} x {wanted[1]} at once after the move", seen, size)
         if not seen:
             return
+        # How a fresh start there reads is the fresh set-ups' to judge.
         running = seen[0]
-        judge.names(running, after, MARKED_ROWS)
-        judge.labels(running, after)
-        judge.frames_and_lines(running, after)
-        judge.sheet(running, after, MARKED_ROWS)
-        judge.buttons(running, after)
     finally:
         close(world, program)
     with Settings(world, [(DESKTOP, "LogPixels", "REG_DWORD", str(chosen.moved_to))]):
         program = start(world, exe)
         try:
-            fresh = marked_chart(world, report, after, f"a fresh start at {chosen.moved_to} dpi")
+            fresh = marked_chart(world, report, after,
+                                 f"a fresh start at {chosen.moved_to} dpi: ")
         finally:
             close(world, program)
     if fresh is not None:
@@ -343,46 +346,30 @@ def scheme_sheet(report, picture, scale, scheme, marked):
 
 def look(world, exe, chosen, report, judge):
     scale = Scale(chosen.dpi)
-    program = subprocess.Popen([world.wine_env, world.state, "run", exe], env=world.environment,
-                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL, start_new_session=True)
+    program = start(world, exe)
     try:
-        if not report.check("main window appears", until(lambda: world.probe("info", "Marelo"))):
+        seen = shown(world, report)
+        if not seen:
             return
-        # The pointer away from every button, which would light up under it.
-        world.run("xdotool", "mousemove", "1023", "767")
-        seen = client(world, "Marelo")
-        if not report.check("the main window is painted", seen is not None):
-            return
-        start, origin = seen
-        report.check(f"client area {start.width} x {start.height} at {chosen.dpi} dpi",
-                     start.size == (scale.px(401), scale.px(287)))
-        judge.main_window(start, scale)
-        judge.buttons(start, scale)
-
-        def at(point):
-            return origin[0] + scale.px(point[0]), origin[1] + scale.px(point[1])
-        for row in MARKED_ROWS:
-            world.click(*at(center(cell_rect(0, row))))
-        org = [scale.inside(*cell_rect(0, row)) for row in MARKED_ROWS]
-
-        def marked():
-            seen = client(world, "Marelo")
-            return seen if seen and all(seen[0].crop(area).tobytes() != start.crop(area).tobytes()
-                                        for area in org) else None
-        seen = until(marked)
-        if report.check("the marks show", seen is not None):
-            judge.names(seen[0], scale, MARKED_ROWS)
-            judge.sheet(seen[0], scale, MARKED_ROWS)
-        if chosen.high_contrast and seen:
-            switched = to_high_contrast(world, report, seen[0])
+        start_picture, origin = seen
+        report.check(f"client area {start_picture.width} x {start_picture.height} at "
+                     f"{chosen.dpi} dpi", start_picture.size == (scale.px(401), scale.px(287)))
+        judge.main_window(start_picture, scale)
+        judge.buttons(start_picture, scale)
+        marked = mark(world, report, scale, start_picture, origin)
+        if marked:
+            judge.names(marked, scale, MARKED_ROWS)
+            judge.sheet(marked, scale, MARKED_ROWS)
+        if chosen.high_contrast and marked:
+            switched = to_high_contrast(world, report, marked)
             if switched:
                 judge.names(switched, scale, ())
                 judge.labels(switched, scale)
                 judge.frames_and_lines(switched, scale)
                 scheme_sheet(report, switched, scale, chosen.colours, MARKED_ROWS)
 
-        world.click(*at(center(BUTTONS["help_pb"])))
+        x, y = center(BUTTONS["help_pb"])
+        world.click(origin[0] + scale.px(x), origin[1] + scale.px(y))
         if not report.check("the help window opens", until(lambda: world.probe("info", "HELP"))):
             return
         seen = client(world, "HELP")
@@ -395,12 +382,7 @@ def look(world, exe, chosen, report, judge):
             report.check(f"the help window's ground is the scheme's dialog colour "
                          f"{chosen.button_face}", ground == chosen.button_face, f"it is {ground}")
     finally:
-        world.wine(world.probe_exe, "close", "Marelo")
-        try:
-            program.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            program.kill()
-            program.wait()
+        close(world, program)
 
 
 def screenshot(wine_env, state, exe, probe_exe, hook, out):
@@ -412,10 +394,10 @@ def screenshot(wine_env, state, exe, probe_exe, hook, out):
     with Settings(world, Setup("hc", "", colours=HIGH_CONTRAST_BLACK).settings()):
         program = start(world, exe)
         try:
-            if not report.check("main window appears",
-                                until(lambda: world.probe("info", "Marelo"))):
+            seen = shown(world, report)
+            if not seen:
                 return 1
-            _, origin = client(world, "Marelo")
+            origin = seen[1]
 
             def click(point, times=1):
                 for _ in range(times):

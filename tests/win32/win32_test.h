@@ -3,7 +3,6 @@
 #pragma once
 
 #include "forms/win32/win32_form.h"
-#include "import_slot.h"
 #include "test_platform.h"
 
 #include <string>
@@ -105,42 +104,20 @@ inline testplatform::Image onScreen(const forms::Form& form)
     return result;
 }
 
-// Wine keeps no high-contrast setting. The tests answer the program's
-// question for it (SystemParametersInfoW, SPI_GETHIGHCONTRAST) through this
-// program's import table, as Windows would answer with the setting on or off.
-namespace detail {
-
-using SystemParametersFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT);
-
-inline bool highContrastOn = false;
-inline SystemParametersFn systemParameters = nullptr;
-
-inline BOOL WINAPI answerSystemParameters(UINT action, UINT param, PVOID data, UINT update)
-{
-    if (action == SPI_GETHIGHCONTRAST && data != nullptr &&
-        static_cast<HIGHCONTRASTW*>(data)->cbSize == sizeof(HIGHCONTRASTW)) {
-        auto* setting = static_cast<HIGHCONTRASTW*>(data);
-        setting->dwFlags = HCF_AVAILABLE | (highContrastOn ? HCF_HIGHCONTRASTON : 0);
-        setting->lpszDefaultScheme = nullptr;
-        return TRUE;
-    }
-    return systemParameters(action, param, data, update);
-}
-
-} // namespace detail
-
-// Turns high contrast on or off as the program sees it; false where the
-// program's question could not be reached. Nothing is told: the caller sends
-// the messages Windows would.
+// Turns high contrast on or off as this program sees it, through the hook
+// built beside the tests (high_contrast_hook.cpp); false where it is missing.
+// Nothing is told: the caller sends the messages Windows would.
 inline bool setHighContrast(bool on)
 {
-    if (detail::systemParameters == nullptr)
-        detail::systemParameters = reinterpret_cast<detail::SystemParametersFn>(
-            redirectImport("user32.dll", "SystemParametersInfoW",
-                           reinterpret_cast<void*>(&detail::answerSystemParameters)));
-    if (detail::systemParameters == nullptr)
+    using Set = void (*)(BOOL);
+    static const HMODULE hook = LoadLibraryW(L"high_contrast_hook.dll");
+    // Through void (*)(): GetProcAddress's result is no function of this type.
+    const auto set = hook != nullptr ? reinterpret_cast<Set>(reinterpret_cast<void (*)()>(
+                                           GetProcAddress(hook, "setHighContrast")))
+                                     : nullptr;
+    if (set == nullptr)
         return false;
-    detail::highContrastOn = on;
+    set(on);
     return true;
 }
 
