@@ -7,7 +7,9 @@ start in the changed setting is compared with.
 
   desktops.py list            the set-ups' names, one a line
   desktops.py env NAME HOME   writes the set-up's files under HOME and prints
-                              its environment as shell commands (export, unset)
+                              its environment as shell commands (export, unset);
+                              what runs beside the program (xsettingsd, RandR
+                              monitors, openbox) test_desktops.py starts
 """
 
 import os
@@ -39,6 +41,7 @@ XDOTOOL = "/usr/bin/xdotool"
 # left, top, width, height and Qt's scale factor for it.
 LEFT_1 = ("left", 0, 0, 1280, 1024, 1)
 RIGHT_1_5 = ("right", 1280, 0, 1280, 1024, 1.5)
+RIGHT_1 = ("right", 1280, 0, 1280, 1024, 1)
 
 # KDE Plasma's Breeze Dark, as System Settings writes it into kdeglobals.
 BREEZE_DARK = {
@@ -146,6 +149,12 @@ def dragged_to(x, y):
 def screen_made(width, height):
     def change(server, home, window):
         server.set_screen_size(width, height)
+    return change
+
+
+def monitor_gone(name):
+    def change(server, home, window):
+        server.remove_monitor(name)
     return change
 
 
@@ -273,6 +282,14 @@ SETUPS = [
           "(QT_SCREEN_SCALE_FACTORS)", scale_factors(RIGHT_1_5, LEFT_1),
           serve=monitors(RIGHT_1_5, LEFT_1), monitors=(RIGHT_1_5, LEFT_1), screen=(2560, 1024),
           dpi=144, needs=(XRANDR,)),
+    # The window manager puts the help window on the primary monitor, where
+    # the program made it for the other one.
+    Setup("monitor_1_5_primary_openbox", "openbox, the primary monitor at 1.5 and one at 1",
+          scale_factors(RIGHT_1_5, LEFT_1), serve=monitors(RIGHT_1_5, LEFT_1),
+          monitors=(RIGHT_1_5, LEFT_1), window_manager=True, screen=(2560, 1024), dpi=144,
+          needs=(XRANDR, OPENBOX)),
+    Setup("monitor_left_only", "of two monitors side by side, the left one alone",
+          serve=monitors(LEFT_1), monitors=(LEFT_1,), screen=(2560, 1024), needs=(XRANDR,)),
     Setup("screen_640x480", "a 640x480 screen", screen=(640, 480)),
     Setup("openbox_640x480", "openbox on a 640x480 screen", screen=(640, 480),
           window_manager=True, needs=(OPENBOX,)),
@@ -287,6 +304,10 @@ SETUPS = [
           scale_factors(LEFT_1, RIGHT_1_5), serve=monitors(LEFT_1, RIGHT_1_5),
           monitors=(LEFT_1, RIGHT_1_5), change=dragged_to(1400, 100), fresh="monitor_1_5_primary",
           screen=(2560, 1024), start_dpi=96, dpi=144, needs=(XRANDR,)),
+    Setup("live_monitor_gone", "xrandr: the monitor under the main window gone while running",
+          serve=monitors(RIGHT_1, LEFT_1), monitors=(RIGHT_1, LEFT_1),
+          change=monitor_gone("right"), fresh="monitor_left_only", screen=(2560, 1024),
+          needs=(XRANDR,)),
     Setup("live_screen_shrink", "xrandr: the screen from 1280x1024 to 640x480 while running",
           change=screen_made(640, 480), fresh="screen_640x480", screen=(1280, 1024),
           needs=(XRANDR,)),

@@ -2,6 +2,7 @@
 to read a grabbed picture: the ink in a cell, where it lies, its colour."""
 
 WIDTH, HEIGHT = 401, 287
+HELP_WIDTH, HELP_HEIGHT = 526, 146  # the help window's client area
 
 # The key table: four columns of twelve framed cells, each 17 px high, one row
 # every 16 px, so neighbouring rows share a frame line.

@@ -26,7 +26,7 @@ from PIL import ImageChops, ImageDraw
 from desktops import SETUPS, environment, setup
 from legibility import DEFAULT_FONT_BUTTONS, HELP_LABEL, Judge, Report, Scale
 from marelo_gui import settled
-from picture import BUTTONS, HEIGHT, WIDTH, cell_rect, center
+from picture import BUTTONS, HEIGHT, HELP_HEIGHT, HELP_WIDTH, WIDTH, cell_rect, center
 from xsession import App, XServer
 
 # Rows marked before the second look: a sharp name, the widest kind, and a
@@ -85,9 +85,11 @@ class Pictures:
         size = self.size(self.start_scale)
 
         def placed():
-            # At its size, and where it stays.
+            # At its size, and where it stays. Qt asks a window manager to
+            # size a window scaled by 1.5 in steps of 2 device pixels, which
+            # openbox does, by taking the odd pixel off.
             now = main.geometry()
-            done = now[2:] == size and now == last[0]
+            done = self.sized(now[2:], size) and now == last[0]
             last[0] = now
             time.sleep(0.1)
             return now if done else None
@@ -168,6 +170,10 @@ class Pictures:
                 return Scale(round(96 * factor))
         return self.scale
 
+    def sized(self, size, wanted):
+        return all(w - (1 if self.chosen.window_manager else 0) <= s <= w
+                   for s, w in zip(size, wanted))
+
     def size(self, scale=None):
         scale = scale or self.scale
         return scale.px(WIDTH), scale.px(HEIGHT)
@@ -217,7 +223,11 @@ def judge(chosen):
     judge_.buttons(seen.start, seen.scale)
     judge_.names(seen.marked, seen.scale, MARKED_ROWS)
     judge_.sheet(seen.marked, seen.scale, MARKED_ROWS)
-    judge_.help_window(seen.help, seen.help_scale)
+    wanted = (seen.help_scale.px(HELP_WIDTH), seen.help_scale.px(HELP_HEIGHT))
+    if report.check(f"help window's client area {seen.help.width} x {seen.help.height}, as "
+                    f"{wanted[0]} x {wanted[1]} at the scale of its monitor",
+                    seen.sized(seen.help.size, wanted)):
+        judge_.help_window(seen.help, seen.help_scale)
     if chosen.desktop_window:
         # The help window follows the desktop: the set-up took.
         ground = seen.help.getpixel((seen.help.width - 1, seen.help.height - 1))[:3]
@@ -245,9 +255,10 @@ def judge_live(report, chosen):
                                      ("help window", seen.help, fresh.help)):
         same, detail = same_start(picture, reference)
         report.check(f"{what}: the pixels of a fresh start", same, detail)
-    fresh_setup = setup(chosen.fresh)
-    areas = ([(x, y, x + w, y + h) for _, x, y, w, h, _ in chosen.monitors] if chosen.monitors
-             else [(0, 0) + fresh_setup.screen])
+    # The screens left after the change, as the fresh start has them.
+    after = setup(chosen.fresh)
+    areas = ([(x, y, x + w, y + h) for _, x, y, w, h, _ in after.monitors] if after.monitors
+             else [(0, 0) + after.screen])
     for title, (left, top, right, bottom) in seen.frames:
         report.check(f"{title!r} whole on a screen: ({left}, {top}) to ({right}, {bottom})",
                      any(left >= a[0] and top >= a[1] and right <= a[2] and bottom <= a[3]

@@ -156,11 +156,15 @@ class XServer:
 
     def set_monitors(self, monitors):
         """RandR monitors on the one output: (name, x, y, width, height), the
-        primary first."""
+        primary first. The one at the screen's corner stands for the output,
+        which then has no monitor of its own over the whole screen."""
         for index, (name, x, y, width, height) in enumerate(monitors):
             self.run("xrandr", "--setmonitor", ("*" if index == 0 else "") + name,
                      f"{width}/{width * 254 // 960}x{height}/{height * 254 // 960}+{x}+{y}",
-                     "none")
+                     "screen" if (x, y) == (0, 0) else "none")
+
+    def remove_monitor(self, name):
+        self.run("xrandr", "--delmonitor", name)
 
     def set_screen_size(self, width, height):
         """The output and the screen made smaller, as a projector or a smaller
