@@ -460,6 +460,38 @@ TEST_CASE("contrast: the chart's pairs and the standard scheme")
     CHECK(standardSystemColor(13) == 0xD77800); // highlight, 0x00BBGGRR
 }
 
+TEST_CASE("high contrast: a mark in the scheme's highlight pair where it reads and stands out")
+{
+    // 0x00BBGGRR.
+    const Color black = 0x000000, white = 0xFFFFFF, yellow = 0x00FFFF, purple = 0x800080;
+    struct Case
+    {
+        const char* name;
+        ContrastScheme scheme;
+        InkOnGround marked;
+    };
+    const Case cases[] = {
+        {"High Contrast Black", {black, white, purple, white}, {white, purple}},
+        {"High Contrast White", {white, black, 0x6E0037, white}, {white, 0x6E0037}},
+        {"a highlight no one tells from the window: the window's pair reversed",
+         {black, yellow, 0x200000, yellow},
+         {black, yellow}},
+        {"a highlight pair that does not read: the window's pair reversed",
+         {black, white, 0xA00000, 0xFF0000},
+         {black, white}},
+    };
+    for (const Case& c : cases) {
+        INFO(std::string(c.name));
+        CHECK(emphasisPair(c.scheme) == c.marked);
+    }
+    // A text in the window-text colour is plain however it is named; any
+    // other colour sets it apart.
+    for (Color plain : {kBlack, kSysWindowText, kSysButtonText})
+        CHECK_FALSE(isEmphasis(plain));
+    for (Color apart : {kRed, kWhite, Color(0x00FF00)})
+        CHECK(isEmphasis(apart));
+}
+
 TEST_CASE("the main window is a sheet in the standard colours; the help window follows the desktop")
 {
     ui::MainWindow main;

@@ -76,6 +76,9 @@ public:
     virtual int buttonPadding(int dpi) = 0;
     // A system colour (index 0..24) as the platform's scheme gives it, 0x00BBGGRR.
     virtual Color systemColor(int index) = 0;
+    // Whether the user has turned on the platform's high contrast; a desktop
+    // without one never has.
+    virtual bool highContrast() { return false; }
 };
 
 // The backend's desktop; lives as long as the program.

@@ -65,4 +65,21 @@ double contrastRatio(Color a, Color b)
     return la > lb ? (la + 0.05) / (lb + 0.05) : (lb + 0.05) / (la + 0.05);
 }
 
+InkOnGround emphasisPair(const ContrastScheme& scheme)
+{
+    const InkOnGround highlight{scheme.highlightText, scheme.highlight};
+    if (contrastRatio(highlight.ink, highlight.ground) >= kLegibleContrast &&
+        contrastRatio(highlight.ground, scheme.window) >= kDistinctGrounds)
+        return highlight;
+    return {scheme.window, scheme.windowText};
+}
+
+bool isEmphasis(Color textColor)
+{
+    const Color drawn = isSystemColor(textColor)
+                            ? standardSystemColor(static_cast<int>(textColor & 0xFFu))
+                            : textColor & 0x00FFFFFFu;
+    return drawn != standardSystemColor(8);
+}
+
 } // namespace forms

@@ -10,6 +10,16 @@
 
 namespace forms {
 
+namespace {
+
+// A system colour as the desktop's scheme gives it now.
+Color schemeColor(Color system)
+{
+    return desktop().systemColor(static_cast<int>(system & 0xFFu)) & 0x00FFFFFFu;
+}
+
+} // namespace
+
 void Painter::frame(const PixelRect& box, int thickness, Color color)
 {
     const int t = thickness;
@@ -190,7 +200,45 @@ Color FormSurface::resolve(Color color) const
 
 Color FormSurface::backColor() const
 {
+    if (highContrast())
+        return schemeColor(kSysWindowBackground);
     return resolve(form_.layout().backColor);
+}
+
+bool FormSurface::highContrast() const
+{
+    return form_.layout().systemColors == SystemColors::Standard && desktop().highContrast();
+}
+
+Color FormSurface::lineColor(const Control& line) const
+{
+    if (highContrast())
+        return schemeColor(kSysWindowText);
+    return resolve(line.style().foreColor);
+}
+
+// In high contrast a sheet keeps only the scheme's pairs: text on the window
+// colour, and a text in a colour of its own in the scheme's emphasis pair.
+// The controls keep the colours the program gave them.
+InkOnGround FormSurface::labelColours(const Label& label) const
+{
+    if (highContrast()) {
+        const ContrastScheme scheme{schemeColor(kSysWindowBackground), schemeColor(kSysWindowText),
+                                    schemeColor(kSysHighlight), schemeColor(kSysHighlightText)};
+        return isEmphasis(label.ForeColor()) ? emphasisPair(scheme)
+                                             : InkOnGround{scheme.windowText, scheme.window};
+    }
+    Color back = resolve(label.style().opaque ? label.BackColor() : form_.layout().backColor);
+    Color ink = resolve(label.ForeColor());
+    // A desktop's scheme may pair colours no one can read: the standard pair
+    // stands in for them.
+    if (contrastRatio(ink, back) < kLegibleContrast && isSystemColor(label.ForeColor())) {
+        ink = standardSystemColor(static_cast<int>(label.ForeColor() & 0xFFu));
+        back = label.style().opaque && isSystemColor(label.BackColor())
+                   ? standardSystemColor(static_cast<int>(label.BackColor() & 0xFFu))
+                   : back;
+    }
+    return {ink, back};
 }
 
 void FormSurface::paint(Painter& painter, PixelSize window) const
@@ -201,7 +249,7 @@ void FormSurface::paint(Painter& painter, PixelSize window) const
         backColor());
     for (const Entry& entry : entries_)
         if (entry.control->kind() == ControlKind::Line)
-            painter.fill(entry.box, resolve(entry.control->style().foreColor));
+            painter.fill(entry.box, lineColor(*entry.control));
     for (const Entry& entry : entries_)
         if (entry.control->kind() == ControlKind::Label)
             paintLabel(painter, entry);
@@ -213,21 +261,16 @@ void FormSurface::paint(Painter& painter, PixelSize window) const
 void FormSurface::paintLabel(Painter& painter, const Entry& entry) const
 {
     const auto& label = static_cast<const Label&>(*entry.control);
-    Color back = resolve(label.style().opaque ? label.BackColor() : form_.layout().backColor);
-    Color ink = resolve(label.ForeColor());
-    // A desktop's scheme may pair colours no one can read: the standard pair
-    // stands in for them.
-    if (contrastRatio(ink, back) < kLegibleContrast && isSystemColor(label.ForeColor())) {
-        ink = standardSystemColor(static_cast<int>(label.ForeColor() & 0xFFu));
-        back = label.style().opaque && isSystemColor(label.BackColor())
-                   ? standardSystemColor(static_cast<int>(label.BackColor() & 0xFFu))
-                   : back;
-    }
-    if (label.style().opaque)
-        painter.fill(entry.box, back);
+    const InkOnGround colours = labelColours(label);
+    const Color ink = colours.ink;
+    // An emphasised cell in high contrast takes its ground even where the
+    // label lets the window show through.
+    if (label.style().opaque || (highContrast() && isEmphasis(label.ForeColor())))
+        painter.fill(entry.box, colours.ground);
+    const Color frameColor = highContrast() ? schemeColor(kSysWindowText) : resolve(kSysWindowText);
     PixelRect inner = entry.box;
     if (label.border() == BorderStyle::FixedSingle) {
-        painter.frame(entry.box, scale_.thickness(), resolve(kSysWindowText));
+        painter.frame(entry.box, scale_.thickness(), frameColor);
         inner = entry.box.shrunk(scale_.thickness());
     }
     int top = inner.top;

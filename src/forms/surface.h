@@ -5,6 +5,7 @@
 #pragma once
 
 #include "forms/backend.h"
+#include "forms/colours.h"
 
 #include <vector>
 
@@ -75,9 +76,13 @@ public:
     FontFace font(const Control& control) const;
     // From one line's top to the next, in a label.
     int linePitch(const Label& label) const;
-    // A layout colour as drawn: system colours resolved.
+    // A layout colour as drawn outside high contrast: system colours resolved.
     Color resolve(Color color) const;
+    // The window's own background, also beyond the layout.
     Color backColor() const;
+    // Whether the window is a sheet in the standard colours drawn in the
+    // user's high-contrast scheme instead, as the desktop asks now.
+    bool highContrast() const;
 
     // The window's background, its lines, then its labels in declaration
     // order, each later one above the earlier ones. Buttons are native
@@ -126,6 +131,8 @@ private:
     void fitFont(Entry& entry);
     PixelRect fit(const Entry& entry) const;
     void paintLabel(Painter& painter, const Entry& entry) const;
+    InkOnGround labelColours(const Label& label) const;
+    Color lineColor(const Control& line) const;
     void paintUnderscored(Painter& painter, const Entry& entry, int x, int top, int end,
                           std::u16string_view line, Color ink, const PixelRect& clip) const;
     CommandButton* step(const CommandButton* from, int by) const;

@@ -67,6 +67,12 @@ setup)
   fi
   wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' \
     /v ThemeActive /f </dev/null >/dev/null 2>&1 || true
+  # Nor colours or fonts a stopped test set for the session, which Wine keeps
+  # above the registry for every program started later.
+  for key in Colors Desktop 'Desktop\WindowMetrics'; do
+    wine reg delete 'HKCU\Software\Wine\Temporary System Parameters\Control Panel\'"$key" \
+      /va /f </dev/null >/dev/null 2>&1 || true
+  done
   ;;
 run)
   environment

@@ -131,15 +131,21 @@ FontMetrics GdiDesktop::metrics(const FontFace& face)
     return {metrics.tmAscent, metrics.tmHeight, metrics.tmHeight + metrics.tmExternalLeading};
 }
 
+// The message font: the face the desktop gives dialogs and their buttons, at
+// the size the user chose for it.
 FontFace GdiDesktop::defaultFont(int dpi)
 {
-    LOGFONTW lf{};
-    if (GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf) != sizeof lf)
-        failed();
-    // The stock font is made for the density of the whole system; its height
-    // is the em where negative, the cell where positive.
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    int fontDpi = dpi;
+    if (!systemParametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, dpi)) {
+        check(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+        fontDpi = systemDpi();
+    }
+    const LOGFONTW& lf = metrics.lfMessageFont;
+    // Its height is the em where negative, the cell where positive.
     int pixels = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
-    pixels = MulDiv(pixels, dpi, systemDpi());
+    pixels = MulDiv(pixels, dpi, fontDpi);
     return {fromWide(lf.lfFaceName), std::max(1, pixels), lf.lfWeight >= FW_BOLD ? 700 : 400,
             lf.lfCharSet};
 }
@@ -153,6 +159,14 @@ int GdiDesktop::buttonPadding(int dpi)
 Color GdiDesktop::systemColor(int index)
 {
     return static_cast<Color>(GetSysColor(index)) & 0x00FFFFFFu;
+}
+
+bool GdiDesktop::highContrast()
+{
+    HIGHCONTRASTW setting{};
+    setting.cbSize = sizeof setting;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) != FALSE &&
+           (setting.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
 GdiDesktop& gdiDesktop()

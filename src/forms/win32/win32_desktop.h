@@ -23,6 +23,7 @@ public:
     FontFace defaultFont(int dpi) override;
     int buttonPadding(int dpi) override;
     Color systemColor(int index) override;
+    bool highContrast() override;
 
     // The face as a GDI font, made once and kept for the run.
     HFONT font(const FontFace& face);

@@ -194,7 +194,8 @@ FormWindow::FormWindow(Form& form) : form_(&form)
         after = buttons_.back()->hwnd();
         accessible_->adopt(after, *button);
     }
-    applyDpi(windowDpi(hwnd_), true);
+    form.surface()->setDpi(windowDpi(hwnd_));
+    refit();
 }
 
 FormWindow::~FormWindow()
@@ -257,22 +258,54 @@ CommandButton* FormWindow::focusedButton() const
     return nullptr;
 }
 
-void FormWindow::applyDpi(int dpi, bool resize)
+void FormWindow::desktopChanged(int dpi)
 {
-    if (form_ == nullptr)
-        return;
-    FormSurface& surface = *form_->surface();
-    surface.setDpi(dpi);
-    for (auto& button : buttons_)
-        button->place(surface);
-    if (resize) {
-        const PixelSize client = surface.clientSize();
-        RECT frame{0, 0, client.width, client.height};
-        adjustWindowRect(frame, kStyle, kExStyle, dpi);
-        check(SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+    if (form_ != nullptr)
+        form_->surface()->refit(dpi);
+}
+
+void FormWindow::redrawAll()
+{
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+namespace {
+
+BOOL CALLBACK collectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data)
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info)) {
+        auto& areas = *reinterpret_cast<std::vector<PixelRect>*>(data);
+        const RECT& r = info.rcWork;
+        const PixelRect area{r.left, r.top, r.right, r.bottom};
+        // The primary screen first.
+        if ((info.dwFlags & MONITORINFOF_PRIMARY) != 0)
+            areas.insert(areas.begin(), area);
+        else
+            areas.push_back(area);
     }
-    check(InvalidateRect(hwnd_, nullptr, FALSE));
+    return TRUE;
+}
+
+} // namespace
+
+void FormWindow::keepOnScreens()
+{
+    if (IsWindowVisible(hwnd_) && !IsIconic(hwnd_) && !IsZoomed(hwnd_))
+        placeWhole();
+}
+
+void FormWindow::placeWhole()
+{
+    std::vector<PixelRect> areas;
+    EnumDisplayMonitors(nullptr, nullptr, collectWorkArea, reinterpret_cast<LPARAM>(&areas));
+    RECT frame{};
+    check(GetWindowRect(hwnd_, &frame));
+    const PixelPoint to = keptOnScreens({frame.left, frame.top, frame.right, frame.bottom}, areas);
+    if (to.x != frame.left || to.y != frame.top)
+        check(SetWindowPos(hwnd_, nullptr, to.x, to.y, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
 }
 
 void FormWindow::show()
@@ -290,6 +323,9 @@ void FormWindow::show()
                                         {window.right - window.left, window.bottom - window.top});
         check(SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+    } else if (!shownBefore_) {
+        // Where the system put it, grown to its density: whole on a screen.
+        placeWhole();
     }
     const bool first = !shownBefore_;
     shownBefore_ = true;
@@ -324,7 +360,9 @@ void FormWindow::invalidate(const PixelRect& area)
     check(InvalidateRect(hwnd_, &r, FALSE));
 }
 
-// The surface measured anew: the buttons and the client area follow it.
+// The surface measured anew: the buttons and the client area follow it. The
+// frame around the client area is the one the window has now: after a move
+// to another density, the system has already given it that density's.
 void FormWindow::refit()
 {
     if (form_ == nullptr)
@@ -332,10 +370,26 @@ void FormWindow::refit()
     const FormSurface& surface = *form_->surface();
     for (auto& button : buttons_)
         button->place(surface);
-    const PixelSize client = surface.clientSize();
-    RECT frame{0, 0, client.width, client.height};
-    adjustWindowRect(frame, kStyle, kExStyle, surface.scale().dpi);
-    check(SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+    const PixelSize size = surface.clientSize();
+    if (IsIconic(hwnd_)) {
+        // Minimised: the size it comes back with.
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        check(GetWindowPlacement(hwnd_, &placement));
+        RECT frame{0, 0, size.width, size.height};
+        adjustWindowRect(frame, kStyle, kExStyle, windowDpi(hwnd_));
+        RECT& normal = placement.rcNormalPosition;
+        normal.right = normal.left + frame.right - frame.left;
+        normal.bottom = normal.top + frame.bottom - frame.top;
+        check(SetWindowPlacement(hwnd_, &placement));
+        return;
+    }
+    RECT window{}, client{};
+    check(GetWindowRect(hwnd_, &window));
+    check(GetClientRect(hwnd_, &client));
+    const int width = size.width + (window.right - window.left) - client.right;
+    const int height = size.height + (window.bottom - window.top) - client.bottom;
+    check(SetWindowPos(hwnd_, nullptr, 0, 0, width, height,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
     check(InvalidateRect(hwnd_, nullptr, FALSE));
 }
@@ -471,14 +525,38 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             dispatch([form] { form->Unload(); });
         }
         return 0;
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        // What the core draws may take the scheme's colours; the buttons draw
+        // themselves in them.
+        redrawAll();
+        break;
+    case WM_SETTINGCHANGE:
+        // The fonts the buttons take may have changed (a broadcast without
+        // a setting named may be any of them); the colours may too.
+        if (wParam == SPI_SETNONCLIENTMETRICS || wParam == SPI_SETICONTITLELOGFONT || wParam == 0)
+            dispatch([this] { desktopChanged(form_->surface()->scale().dpi); });
+        if (wParam == SPI_SETWORKAREA)
+            dispatch([this] { keepOnScreens(); });
+        redrawAll();
+        break;
+    case WM_FONTCHANGE:
+        dispatch([this] { desktopChanged(form_->surface()->scale().dpi); });
+        return 0;
+    case WM_DISPLAYCHANGE:
+        dispatch([this] { keepOnScreens(); });
+        break;
     case WM_DPICHANGED: {
+        // The system's place for the window at the new density, then the
+        // client area the core measures there, from the same corner.
         const RECT suggested = *reinterpret_cast<const RECT*>(lParam);
         const int dpi = HIWORD(wParam);
         dispatch([&] {
-            applyDpi(dpi, false);
             check(SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top,
                                suggested.right - suggested.left, suggested.bottom - suggested.top,
                                SWP_NOZORDER | SWP_NOACTIVATE));
+            if (!form_->surface()->refit(dpi))
+                refit();
         });
         return 0;
     }
@@ -523,9 +601,7 @@ void FormWindow::paint(HDC dc)
         }
     } release{memory, bitmap, oldBitmap, oldFont};
     GdiPainter painter(memory);
-    // Beyond the layout's client area (a window made larger) the background goes on.
-    painter.fill({0, 0, width, height}, form_->surface()->backColor());
-    form_->surface()->paint(painter);
+    form_->surface()->paint(painter, {width, height});
     check(BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY));
 }
 

@@ -86,8 +86,15 @@ private:
     static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void paint(HDC dc);
-    // The surface, the buttons and (unless `resize` is false) the window, for a density.
-    void applyDpi(int dpi, bool resize);
+    // The desktop changed under the window: the core measures it again at
+    // this density, and refit() follows where anything changed.
+    void desktopChanged(int dpi);
+    // The window and its buttons painted again, in the colours of now.
+    void redrawAll();
+    // The screens changed: the window goes where the core keeps it whole.
+    void keepOnScreens();
+    // Onto the work area the core keeps it whole on, shown or not.
+    void placeWhole();
     ButtonWindow* windowOf(const CommandButton* button) const;
     void giveFocus(CommandButton* button);
     void restoreFocus();

@@ -19,6 +19,7 @@ template <class Function> Function user32Function(const char* name)
 using SetProcessDpiAwarenessContextFn = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
 using GetDpiForSystemFn = UINT(WINAPI*)();
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 
 } // namespace
@@ -62,6 +63,13 @@ int windowDpi(HWND window)
             return static_cast<int>(dpi);
     }
     return systemDpi();
+}
+
+bool systemParametersForDpi(UINT action, UINT size, void* data, int dpi)
+{
+    static const SystemParametersInfoForDpiFn get =
+        user32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+    return get != nullptr && get(action, size, data, 0, static_cast<UINT>(dpi)) != FALSE;
 }
 
 void adjustWindowRect(RECT& rect, DWORD style, DWORD exStyle, int dpi)

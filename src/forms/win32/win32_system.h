@@ -43,6 +43,8 @@ inline void check(BOOL ok)
 void becomeDpiAware();
 int systemDpi();
 int windowDpi(HWND window);
+// SystemParametersInfoForDpi where the system has it; false where it has not.
+bool systemParametersForDpi(UINT action, UINT size, void* data, int dpi);
 // The window rectangle around a client rectangle at a density.
 void adjustWindowRect(RECT& rect, DWORD style, DWORD exStyle, int dpi);
 
