@@ -445,10 +445,6 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             dispatch([form] { form->Unload(); });
         return 0;
     }
-    case WM_GETOBJECT:
-        if (const LRESULT object = accessible_->getObject(wParam, lParam))
-            return object;
-        break;
     case WM_ENDSESSION:
         if (wParam != 0 && !ended()) {
             Form* form = form_;
@@ -467,6 +463,8 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     default:
+        if (const auto answer = accessible_->message(message, wParam, lParam))
+            return *answer;
         break;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
