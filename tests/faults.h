@@ -60,11 +60,12 @@ inline const Fault kFaults[] = {
      [](ui::MainWindow& main) {
          main.label("ud_3").Change = nullptr;
          main.label("ud_3").setCaption(u"x");
-         testplatform::pressAccessibly(main, u"up_2");
+         testplatform::pressAccessibly(main.button("up_2"));
      },
      kTypeMismatch},
     {"accessible-help-window-fails", 2,
-     [](ui::MainWindow& main) { testplatform::pressAccessibly(main, u"help_pb"); }, kWindowFailed},
+     [](ui::MainWindow& main) { testplatform::pressAccessibly(main.button("help_pb")); },
+     kWindowFailed},
     {"main-window-fails", 1, nullptr, kWindowFailed},
     {"help-window-fails", 2, [](ui::MainWindow& main) { main.button("help_pb").raiseClick(); },
      kWindowFailed},

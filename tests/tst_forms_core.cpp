@@ -117,35 +117,44 @@ TEST_CASE("keys: Tab and Right/Down go on, Shift+Tab and Left/Up go back, Return
     struct Case
     {
         const char* name;
-        Key key;
-        bool shift;
-        bool ctrlOrAlt;
+        KeyPress press;
         const CommandButton* focused;
         KeyAnswer::Kind kind;
         const char* target;
     };
+    const KeyPress tab{Key::Tab};
+    const KeyPress backTab{Key::Tab, true};
     const Case cases[] = {
-        {"Tab", Key::Tab, false, false, &up2, KeyAnswer::MoveFocus, "dn_2"},
-        {"Shift+Tab", Key::Tab, true, false, &up2, KeyAnswer::MoveFocus, "help_pb"},
-        {"Right", Key::Right, false, false, &up2, KeyAnswer::MoveFocus, "dn_2"},
-        {"Down", Key::Down, false, false, &up2, KeyAnswer::MoveFocus, "dn_2"},
-        {"Left", Key::Left, false, false, &up2, KeyAnswer::MoveFocus, "help_pb"},
-        {"Up", Key::Up, false, false, &up2, KeyAnswer::MoveFocus, "help_pb"},
-        {"Tab round the end", Key::Tab, false, false, &main.button("reset"), KeyAnswer::MoveFocus,
-         "dn_1"},
-        {"Shift+Tab round the start", Key::Tab, true, false, &main.button("dn_1"),
-         KeyAnswer::MoveFocus, "reset"},
-        {"Tab with no focus", Key::Tab, false, false, nullptr, KeyAnswer::MoveFocus, "dn_1"},
-        {"Shift+Tab with no focus", Key::Tab, true, false, nullptr, KeyAnswer::MoveFocus, "reset"},
-        {"Return", Key::Return, false, false, &up2, KeyAnswer::Click, "up_2"},
-        {"Return with no focus", Key::Return, false, false, nullptr, KeyAnswer::Ignore, nullptr},
-        {"Space is the button's own", Key::Space, false, false, &up2, KeyAnswer::Native, nullptr},
-        {"Ctrl+Tab is the system's", Key::Tab, false, true, &up2, KeyAnswer::Ignore, nullptr},
-        {"another key", Key::Other, false, false, &up2, KeyAnswer::Ignore, nullptr},
+        {"Tab", tab, &up2, KeyAnswer::MoveFocus, "dn_2"},
+        {"Shift+Tab", backTab, &up2, KeyAnswer::MoveFocus, "help_pb"},
+        {"Right", {Key::Right}, &up2, KeyAnswer::MoveFocus, "dn_2"},
+        {"Down", {Key::Down}, &up2, KeyAnswer::MoveFocus, "dn_2"},
+        {"Left", {Key::Left}, &up2, KeyAnswer::MoveFocus, "help_pb"},
+        {"Up", {Key::Up}, &up2, KeyAnswer::MoveFocus, "help_pb"},
+        {"Tab round the end", tab, &main.button("reset"), KeyAnswer::MoveFocus, "dn_1"},
+        {"Shift+Tab round the start", backTab, &main.button("dn_1"), KeyAnswer::MoveFocus, "reset"},
+        {"Tab with no focus", tab, nullptr, KeyAnswer::MoveFocus, "dn_1"},
+        {"Shift+Tab with no focus", backTab, nullptr, KeyAnswer::MoveFocus, "reset"},
+        {"a held Tab goes on",
+         {Key::Tab, false, false, false, true},
+         &up2,
+         KeyAnswer::MoveFocus,
+         "dn_2"},
+        {"Return", {Key::Return}, &up2, KeyAnswer::Click, "up_2"},
+        {"Return with no focus", {Key::Return}, nullptr, KeyAnswer::Ignore, nullptr},
+        {"Space is the button's own", {Key::Space}, &up2, KeyAnswer::Native, nullptr},
+        {"Ctrl+Tab is the system's", {Key::Tab, false, true}, &up2, KeyAnswer::Ignore, nullptr},
+        {"Alt+Tab is the system's",
+         {Key::Tab, false, false, true},
+         &up2,
+         KeyAnswer::Ignore,
+         nullptr},
+        {"another key", {Key::Other}, &up2, KeyAnswer::Ignore, nullptr},
     };
+    FormSurface& keys = *main.surface();
     for (const Case& c : cases) {
         INFO(std::string(c.name));
-        const KeyAnswer answer = surface.key(c.key, c.shift, c.ctrlOrAlt, c.focused);
+        const KeyAnswer answer = keys.key(c.press, c.focused);
         CHECK(answer.kind == c.kind);
         CHECK((answer.target != nullptr ? answer.target->displayName() : std::string()) ==
               (c.target != nullptr ? c.target : ""));
@@ -154,8 +163,8 @@ TEST_CASE("keys: Tab and Right/Down go on, Shift+Tab and Left/Up go back, Return
     // A window without buttons takes no key.
     ui::HelpWindow help;
     help.Load();
-    for (Key key : {Key::Tab, Key::Right, Key::Return, Key::Space})
-        CHECK(help.surface()->key(key, false, false, nullptr).kind == KeyAnswer::Ignore);
+    for (Key key : {Key::Tab, Key::Right, Key::Return, Key::Space, letterKey('E')})
+        CHECK(help.surface()->key({key}, nullptr).kind == KeyAnswer::Ignore);
 }
 
 TEST_CASE("a press and a release on the same label click it; a double-click is one Click and a "
@@ -489,6 +498,7 @@ struct RepaintLog final : FormPeer
     void activate() override {}
     void invalidate(const PixelRect& area) override { areas.push_back(area); }
     void changed(const Control&, Property) override {}
+    void described(const Control&) override {}
 };
 
 } // namespace

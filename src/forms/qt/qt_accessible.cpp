@@ -74,7 +74,7 @@ public:
         case QAccessible::Name:
             return name_;
         case QAccessible::Description:
-            return toQString(label_->accessibleDescription());
+            return spoken(label_->accessibleDescription());
         default:
             return {};
         }
@@ -158,7 +158,11 @@ LabelAccessible* labelInterface(const FormWidget* window, const Control& control
 class WindowAccessible final : public QAccessibleWidget
 {
 public:
-    explicit WindowAccessible(FormWidget* window) : QAccessibleWidget(window, QAccessible::Window)
+    // A dialog's text is what a reader reads when the dialog comes up.
+    explicit WindowAccessible(FormWidget* window)
+        : QAccessibleWidget(window, window->form() != nullptr && window->form()->layout().dialog
+                                        ? QAccessible::Dialog
+                                        : QAccessible::Window)
     {
     }
 
@@ -208,6 +212,16 @@ public:
     explicit ButtonAccessible(PushButton* widget)
         : QAccessibleWidget(widget, QAccessible::PushButton)
     {
+    }
+
+    // The description is the core's at every moment: an announcement while
+    // the button carries one.
+    QString text(QAccessible::Text t) const override
+    {
+        const CommandButton* button = static_cast<PushButton*>(widget())->button();
+        if (t == QAccessible::Description)
+            return button != nullptr ? spoken(button->accessibleDescription()) : QString();
+        return QAccessibleWidget::text(t);
     }
 
     QStringList actionNames() const override
@@ -272,7 +286,6 @@ void describeWindow(FormWidget& window)
 void describe(QWidget& widget, const Control& control)
 {
     installFactory();
-    widget.setAccessibleDescription(toQString(control.accessibleDescription()));
     widget.setAccessibleName(spoken(control.accessibleName()));
 }
 
@@ -282,6 +295,24 @@ void controlChanged(FormWidget& window, const Control& control)
     if (label == nullptr || !label->refresh() || !QAccessible::isActive())
         return;
     QAccessibleEvent event(label, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+// Sent every time, the same text included: a repeated announcement is heard again.
+void descriptionChanged(FormWidget& window, const Control& control)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface* target = nullptr;
+    if (control.kind() == ControlKind::CommandButton) {
+        if (PushButton* widget = window.widgetOf(static_cast<const CommandButton*>(&control)))
+            target = QAccessible::queryAccessibleInterface(widget);
+    } else {
+        target = labelInterface(&window, control);
+    }
+    if (target == nullptr)
+        return;
+    QAccessibleEvent event(target, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&event);
 }
 

@@ -45,8 +45,12 @@ private:
     QPainter painter_;
 };
 
+// The physical key: Qt names a letter's key by its capital, with Shift or
+// Caps Lock or neither.
 Key toKey(int key)
 {
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return static_cast<Key>(static_cast<int>(Key::A) + (key - Qt::Key_A));
     switch (key) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -86,6 +90,16 @@ PushButton::PushButton(CommandButton& button, FormWidget& window)
         if (button_ != nullptr)
             dispatch([this] { button_->raiseClick(); });
     });
+}
+
+void PushButton::focusInEvent(QFocusEvent* event)
+{
+    // Before the focus reaches a screen reader: the button then says its own
+    // description, not what a press told before.
+    if (button_ != nullptr)
+        if (FormSurface* surface = window_.surface())
+            surface->focusChanged(button_);
+    QPushButton::focusInEvent(event);
 }
 
 bool PushButton::event(QEvent* event)
@@ -273,18 +287,27 @@ bool FormWidget::handleKey(QKeyEvent* event, CommandButton* focused)
     if (form_ == nullptr)
         return false;
     const Qt::KeyboardModifiers modifiers = event->modifiers();
-    const bool shift = modifiers.testFlag(Qt::ShiftModifier) || event->key() == Qt::Key_Backtab;
-    const bool ctrlOrAlt =
-        modifiers.testFlag(Qt::ControlModifier) || modifiers.testFlag(Qt::AltModifier);
-    const KeyAnswer answer = form_->surface()->key(toKey(event->key()), shift, ctrlOrAlt, focused);
+    KeyPress press;
+    press.key = toKey(event->key());
+    press.shift = modifiers.testFlag(Qt::ShiftModifier) || event->key() == Qt::Key_Backtab;
+    press.ctrl = modifiers.testFlag(Qt::ControlModifier);
+    press.alt = modifiers.testFlag(Qt::AltModifier);
+    press.repeat = event->isAutoRepeat();
+    ++inEvent_;
+    const KeyAnswer answer = form_->surface()->key(press, focused);
+    --inEvent_;
+    if (form_ == nullptr)
+        return true;
     switch (answer.kind) {
     case KeyAnswer::MoveFocus:
         if (PushButton* widget = widgetOf(answer.target))
-            widget->setFocus(shift ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+            widget->setFocus(press.shift ? Qt::BacktabFocusReason : Qt::TabFocusReason);
         return true;
     case KeyAnswer::Click:
         if (PushButton* widget = widgetOf(answer.target))
             widget->click();
+        return true;
+    case KeyAnswer::Handled:
         return true;
     case KeyAnswer::Native:
     case KeyAnswer::Ignore:
@@ -325,6 +348,7 @@ public:
     void activate() override { widget_->activateWindowNow(); }
     void invalidate(const PixelRect& area) override { widget_->update(widget_->toLogical(area)); }
     void changed(const Control& control, Property) override { controlChanged(*widget_, control); }
+    void described(const Control& control) override { descriptionChanged(*widget_, control); }
 
 private:
     FormWidget* widget_;

@@ -29,6 +29,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     CommandButton* button_;

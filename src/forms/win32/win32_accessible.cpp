@@ -684,6 +684,12 @@ void AccessibleBridge::nameChanged(const Control& control)
     tell(*link_, EVENT_OBJECT_NAMECHANGE, id);
 }
 
+void AccessibleBridge::descriptionChanged(const Control& control)
+{
+    if (const long id = idOf(*link_, control); id != 0)
+        tell(*link_, EVENT_OBJECT_DESCRIPTIONCHANGE, id);
+}
+
 void AccessibleBridge::shown()
 {
     if (link_->form() != nullptr)
