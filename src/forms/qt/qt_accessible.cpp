@@ -12,6 +12,9 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 
 #include <map>
 #include <vector>
@@ -298,7 +301,10 @@ void controlChanged(FormWidget& window, const Control& control)
     QAccessible::updateAccessibility(&event);
 }
 
-// Sent every time, the same text included: a repeated announcement is heard again.
+// Qt's bridge (6.4) passes no description change on to AT-SPI: the event goes
+// out here, as the bridge sends its own, on its connection to the
+// accessibility bus and from the path it gives the object. Sent every time,
+// the same text included: a repeated announcement is heard again.
 void descriptionChanged(FormWidget& window, const Control& control)
 {
     if (!QAccessible::isActive())
@@ -310,10 +316,17 @@ void descriptionChanged(FormWidget& window, const Control& control)
     } else {
         target = labelInterface(&window, control);
     }
-    if (target == nullptr)
+    QDBusConnection bus(QStringLiteral("a11y"));
+    if (target == nullptr || !bus.isConnected())
         return;
-    QAccessibleEvent event(target, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&event);
+    const QString path = QStringLiteral("/org/a11y/atspi/accessible/") +
+                         QString::number(QAccessible::uniqueId(target));
+    QDBusMessage event = QDBusMessage::createSignal(
+        path, QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("PropertyChange"));
+    event.setArguments({QStringLiteral("accessible-description"), 0, 0,
+                        QVariant::fromValue(QDBusVariant(target->text(QAccessible::Description))),
+                        QVariant::fromValue(QVariantMap())});
+    bus.send(event);
 }
 
 void forgetWindow(FormWidget& window)
