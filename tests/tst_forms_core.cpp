@@ -167,6 +167,140 @@ TEST_CASE("keys: Tab and Right/Down go on, Shift+Tab and Left/Up go back, Return
         CHECK(help.surface()->key({key}, nullptr).kind == KeyAnswer::Ignore);
 }
 
+TEST_CASE("a letter's key goes to the window's KeyDown first, once per key held down")
+{
+    ui::MainWindow main;
+    main.Load();
+    FormSurface& surface = *main.surface();
+    const CommandButton* up2 = &main.button("up_2");
+    struct Case
+    {
+        const char* name;
+        KeyPress press;
+        bool taken; // KeyDown sets KeyCode to 0
+        int code;   // what KeyDown gets; 0: not raised
+        int shift;
+        KeyAnswer::Kind kind;
+    };
+    const Case cases[] = {
+        {"E", {letterKey('E')}, true, 69, 0, KeyAnswer::Handled},
+        {"e is the same key", {letterKey('e')}, true, 69, 0, KeyAnswer::Handled},
+        {"Shift+C", {letterKey('C'), true}, true, 67, kShiftMask, KeyAnswer::Handled},
+        {"a key KeyDown leaves", {letterKey('H')}, false, 72, 0, KeyAnswer::Ignore},
+        {"a held key's repeat",
+         {letterKey('E'), false, false, false, true},
+         true,
+         0,
+         0,
+         KeyAnswer::Ignore},
+        {"a held Shift+C's repeat",
+         {letterKey('C'), true, false, false, true},
+         true,
+         0,
+         0,
+         KeyAnswer::Ignore},
+        {"Ctrl+E is the system's", {letterKey('E'), false, true}, true, 0, 0, KeyAnswer::Ignore},
+        {"Alt+E is the system's",
+         {letterKey('E'), false, false, true},
+         true,
+         0,
+         0,
+         KeyAnswer::Ignore},
+        {"Space stays the button's", {Key::Space}, true, 0, 0, KeyAnswer::Native},
+        {"Tab stays the focus's", {Key::Tab}, true, 0, 0, KeyAnswer::MoveFocus},
+    };
+    for (const Case& c : cases) {
+        INFO(std::string(c.name));
+        for (const CommandButton* focused : {up2, static_cast<const CommandButton*>(nullptr)}) {
+            int code = 0;
+            int shift = -1;
+            main.KeyDown = [&](std::int16_t& KeyCode, std::int16_t Shift) {
+                code = KeyCode;
+                shift = Shift;
+                if (c.taken)
+                    KeyCode = 0;
+            };
+            const KeyAnswer answer = surface.key(c.press, focused);
+            CHECK(code == c.code);
+            if (c.code != 0)
+                CHECK(shift == c.shift);
+            if (focused != nullptr || c.kind != KeyAnswer::Native)
+                CHECK(answer.kind == c.kind);
+        }
+    }
+    // Without key preview the window's controls get every key.
+    ui::HelpWindow help;
+    help.Load();
+    int raised = 0;
+    help.KeyDown = [&](std::int16_t&, std::int16_t) { ++raised; };
+    CHECK(help.surface()->key({letterKey('E')}, nullptr).kind == KeyAnswer::Ignore);
+    CHECK(raised == 0);
+}
+
+namespace {
+
+// Records which controls a screen reader is told to read the description of.
+struct DescriptionLog final : FormPeer
+{
+    std::vector<std::string> told;
+    void show() override {}
+    void hide() override {}
+    void activate() override {}
+    void invalidate(const PixelRect&) override {}
+    void changed(const Control&, Property) override {}
+    void described(const Control& control) override { told.push_back(control.displayName()); }
+};
+
+} // namespace
+
+TEST_CASE("an announcement rides on the focused control's description until the focus moves")
+{
+    ui::MainWindow main;
+    main.Load();
+    FormSurface& surface = *main.surface();
+    DescriptionLog log;
+    surface.setPeer(&log);
+    const std::u16string up1Own = main.button("up_1").accessibleDescription();
+    const std::u16string resetOwn = main.button("reset").accessibleDescription();
+    REQUIRE(!up1Own.empty());
+    struct Step
+    {
+        const char* name;
+        const char* focus;        // a focus report: a button, "" for none; null: announce
+        std::u16string_view text; // the announcement
+        std::vector<std::string> told;
+        std::u16string up1, reset; // their descriptions afterwards; "own" for their own
+    };
+    const std::u16string own = u"own";
+    const Step steps[] = {
+        {"focus on Up", "up_1", {}, {}, own, own},
+        {"a press is told", nullptr, u"one", {"up_1"}, u"one", own},
+        {"the same words again are told again", nullptr, u"one", {"up_1"}, u"one", own},
+        {"new words", nullptr, u"two", {"up_1"}, u"two", own},
+        {"the focus moves: each says its own", "reset", {}, {}, own, own},
+        {"told on RESET", nullptr, u"three", {"reset"}, own, u"three"},
+        {"back on Up, its own again before the focus is heard", "up_1", {}, {"up_1"}, own, own},
+        {"told on Up", nullptr, u"four", {"up_1"}, u"four", own},
+        {"the window comes back with the focus on Up", "up_1", {}, {"up_1"}, own, own},
+        {"back on RESET, which a reader heard last with words", "reset", {}, {"reset"}, own, own},
+        {"no focus", "", {}, {}, own, own},
+        {"nothing is told without a focus", nullptr, u"five", {}, own, own},
+    };
+    for (const Step& step : steps) {
+        INFO(std::string(step.name));
+        log.told.clear();
+        if (step.focus == nullptr)
+            main.announce(step.text);
+        else
+            surface.focusChanged(*step.focus != '\0' ? &main.button(step.focus) : nullptr);
+        CHECK(log.told == step.told);
+        CHECK(main.button("up_1").accessibleDescription() == (step.up1 == own ? up1Own : step.up1));
+        CHECK(main.button("reset").accessibleDescription() ==
+              (step.reset == own ? resetOwn : step.reset));
+    }
+    surface.setPeer(main.peer());
+}
+
 TEST_CASE("a press and a release on the same label click it; a double-click is one Click and a "
           "DblClick")
 {
