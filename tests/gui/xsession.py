@@ -159,6 +159,31 @@ class XServer:
         xtest.fake_input(self.display, X.ButtonRelease, 1)
         self.display.sync()
 
+    def key_down(self, name, down=True):
+        """A key goes down (or up) and stays so: held, the server repeats it."""
+        code = self.display.keysym_to_keycode(XK.string_to_keysym(name))
+        xtest.fake_input(self.display, X.KeyPress if down else X.KeyRelease, code)
+        self.display.sync()
+
+    def key_presses(self, window, name):
+        """Counts the presses of a key that reach a window, repeats included:
+        call the result to learn how many have come so far."""
+        watcher = xdisplay.Display(self.name)
+        target = watcher.create_resource_object("window", window.id)
+        target.change_attributes(event_mask=X.KeyPressMask)
+        watcher.sync()
+        code = watcher.keysym_to_keycode(XK.string_to_keysym(name))
+        count = [0]
+
+        def presses():
+            while watcher.pending_events():
+                happened = watcher.next_event()
+                if happened.type == X.KeyPress and happened.detail == code:
+                    count[0] += 1
+            return count[0]
+        presses.close = watcher.close
+        return presses
+
     def key(self, name, shift=False):
         code = self.display.keysym_to_keycode(XK.string_to_keysym(name))
         shift_code = self.display.keysym_to_keycode(XK.XK_Shift_L)

@@ -108,6 +108,8 @@ bool PushButton::event(QEvent* event)
     if (event->type() == QEvent::KeyPress && button_ != nullptr &&
         window_.handleKey(static_cast<QKeyEvent*>(event), button_))
         return true;
+    if (event->type() == QEvent::KeyRelease)
+        window_.keyReleased(*static_cast<QKeyEvent*>(event));
     return QPushButton::event(event);
 }
 
@@ -276,6 +278,36 @@ void FormWidget::mouseReleaseEvent(QMouseEvent* event)
     }
 }
 
+void FormWidget::keyReleaseEvent(QKeyEvent* event)
+{
+    keyReleased(*event);
+    QWidget::keyReleaseEvent(event);
+}
+
+// The X server repeats a held key as a release and a press at the same
+// moment; Qt calls the pair a repeat only when the press has come in before
+// the release is handled. No hand lets go of a key and presses it again
+// within the same millisecond.
+void FormWidget::keyReleased(const QKeyEvent& event)
+{
+    if (event.isAutoRepeat())
+        return;
+    lastRelease_ = {keyIdentity(event), event.timestamp()};
+}
+
+bool FormWidget::repeated(const QKeyEvent& event) const
+{
+    return event.isAutoRepeat() ||
+           (lastRelease_.key == keyIdentity(event) && lastRelease_.time == event.timestamp());
+}
+
+quint64 FormWidget::keyIdentity(const QKeyEvent& event)
+{
+    // The physical key where the platform names it.
+    return event.nativeScanCode() != 0 ? event.nativeScanCode()
+                                       : (quint64(1) << 32) | quint64(unsigned(event.key()));
+}
+
 void FormWidget::keyPressEvent(QKeyEvent* event)
 {
     if (!handleKey(event, nullptr))
@@ -292,7 +324,7 @@ bool FormWidget::handleKey(QKeyEvent* event, CommandButton* focused)
     press.shift = modifiers.testFlag(Qt::ShiftModifier) || event->key() == Qt::Key_Backtab;
     press.ctrl = modifiers.testFlag(Qt::ControlModifier);
     press.alt = modifiers.testFlag(Qt::AltModifier);
-    press.repeat = event->isAutoRepeat();
+    press.repeat = repeated(*event);
     ++inEvent_;
     const KeyAnswer answer = form_->surface()->key(press, focused);
     --inEvent_;
