@@ -13,8 +13,9 @@
 //   window's background, lines and labels through it (FormSurface::paint);
 // - windows: a FormPeer per loaded window (createFormPeer), with native push
 //   buttons at the core's boxes, above everything the core paints;
-// - input: the backend hands pointer presses and keys to the window's
-//   FormSurface and does what it answers;
+// - input: the backend hands pointer presses and keys (the physical key, the
+//   modifiers, whether it is an auto-repeat) to the window's FormSurface and
+//   does what it answers, and reports where the focus goes;
 // - the event loop, the end of the program and the fatal error report
 //   (application.h), and the bridge to the platform's accessibility interface,
 //   which takes names, roles and actions from the controls.
@@ -106,6 +107,11 @@ public:
     virtual void invalidate(const PixelRect& area) = 0;
     // What a control shows has changed: a screen reader may want to know.
     virtual void changed(const Control& control, Property property) = 0;
+    // The control's accessible description is to be told to a screen reader
+    // now (an announcement, or its own description back): send the platform's
+    // description-change event for it every time, even when the text is the
+    // same as last time, so that a repeated announcement is heard again.
+    virtual void described(const Control& control) = 0;
 };
 
 // Made by the backend for a window that loads. Refusing (null) is a failed

@@ -12,6 +12,9 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 
 #include <map>
 #include <vector>
@@ -74,7 +77,7 @@ public:
         case QAccessible::Name:
             return name_;
         case QAccessible::Description:
-            return toQString(label_->accessibleDescription());
+            return spoken(label_->accessibleDescription());
         default:
             return {};
         }
@@ -158,7 +161,11 @@ LabelAccessible* labelInterface(const FormWidget* window, const Control& control
 class WindowAccessible final : public QAccessibleWidget
 {
 public:
-    explicit WindowAccessible(FormWidget* window) : QAccessibleWidget(window, QAccessible::Window)
+    // A dialog's text is what a reader reads when the dialog comes up.
+    explicit WindowAccessible(FormWidget* window)
+        : QAccessibleWidget(window, window->form() != nullptr && window->form()->layout().dialog
+                                        ? QAccessible::Dialog
+                                        : QAccessible::Window)
     {
     }
 
@@ -208,6 +215,16 @@ public:
     explicit ButtonAccessible(PushButton* widget)
         : QAccessibleWidget(widget, QAccessible::PushButton)
     {
+    }
+
+    // The description is the core's at every moment: an announcement while
+    // the button carries one.
+    QString text(QAccessible::Text t) const override
+    {
+        const CommandButton* button = static_cast<PushButton*>(widget())->button();
+        if (t == QAccessible::Description)
+            return button != nullptr ? spoken(button->accessibleDescription()) : QString();
+        return QAccessibleWidget::text(t);
     }
 
     QStringList actionNames() const override
@@ -272,7 +289,6 @@ void describeWindow(FormWidget& window)
 void describe(QWidget& widget, const Control& control)
 {
     installFactory();
-    widget.setAccessibleDescription(toQString(control.accessibleDescription()));
     widget.setAccessibleName(spoken(control.accessibleName()));
 }
 
@@ -283,6 +299,34 @@ void controlChanged(FormWidget& window, const Control& control)
         return;
     QAccessibleEvent event(label, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
+}
+
+// Qt's bridge (6.4) passes no description change on to AT-SPI: the event goes
+// out here, as the bridge sends its own, on its connection to the
+// accessibility bus and from the path it gives the object. Sent every time,
+// the same text included: a repeated announcement is heard again.
+void descriptionChanged(FormWidget& window, const Control& control)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface* target = nullptr;
+    if (control.kind() == ControlKind::CommandButton) {
+        if (PushButton* widget = window.widgetOf(static_cast<const CommandButton*>(&control)))
+            target = QAccessible::queryAccessibleInterface(widget);
+    } else {
+        target = labelInterface(&window, control);
+    }
+    QDBusConnection bus(QStringLiteral("a11y"));
+    if (target == nullptr || !bus.isConnected())
+        return;
+    const QString path = QStringLiteral("/org/a11y/atspi/accessible/") +
+                         QString::number(QAccessible::uniqueId(target));
+    QDBusMessage event = QDBusMessage::createSignal(
+        path, QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("PropertyChange"));
+    event.setArguments({QStringLiteral("accessible-description"), 0, 0,
+                        QVariant::fromValue(QDBusVariant(target->text(QAccessible::Description))),
+                        QVariant::fromValue(QVariantMap())});
+    bus.send(event);
 }
 
 void forgetWindow(FormWidget& window)

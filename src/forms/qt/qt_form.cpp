@@ -45,8 +45,12 @@ private:
     QPainter painter_;
 };
 
+// The physical key: Qt names a letter's key by its capital, with Shift or
+// Caps Lock or neither.
 Key toKey(int key)
 {
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return static_cast<Key>(static_cast<int>(Key::A) + (key - Qt::Key_A));
     switch (key) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -88,12 +92,24 @@ PushButton::PushButton(CommandButton& button, FormWidget& window)
     });
 }
 
+void PushButton::focusInEvent(QFocusEvent* event)
+{
+    // Before the focus reaches a screen reader: the button then says its own
+    // description, not what a press told before.
+    if (button_ != nullptr)
+        if (FormSurface* surface = window_.surface())
+            surface->focusChanged(button_);
+    QPushButton::focusInEvent(event);
+}
+
 bool PushButton::event(QEvent* event)
 {
     // Before QWidget::event, which would take Tab for its own focus chain.
     if (event->type() == QEvent::KeyPress && button_ != nullptr &&
         window_.handleKey(static_cast<QKeyEvent*>(event), button_))
         return true;
+    if (event->type() == QEvent::KeyRelease)
+        window_.keyReleased(*static_cast<QKeyEvent*>(event));
     return QPushButton::event(event);
 }
 
@@ -262,6 +278,36 @@ void FormWidget::mouseReleaseEvent(QMouseEvent* event)
     }
 }
 
+void FormWidget::keyReleaseEvent(QKeyEvent* event)
+{
+    keyReleased(*event);
+    QWidget::keyReleaseEvent(event);
+}
+
+// The X server repeats a held key as a release and a press at the same
+// moment; Qt calls the pair a repeat only when the press has come in before
+// the release is handled. No hand lets go of a key and presses it again
+// within the same millisecond.
+void FormWidget::keyReleased(const QKeyEvent& event)
+{
+    if (event.isAutoRepeat())
+        return;
+    lastRelease_ = {keyIdentity(event), event.timestamp()};
+}
+
+bool FormWidget::repeated(const QKeyEvent& event) const
+{
+    return event.isAutoRepeat() ||
+           (lastRelease_.key == keyIdentity(event) && lastRelease_.time == event.timestamp());
+}
+
+quint64 FormWidget::keyIdentity(const QKeyEvent& event)
+{
+    // The physical key where the platform names it.
+    return event.nativeScanCode() != 0 ? event.nativeScanCode()
+                                       : (quint64(1) << 32) | quint64(unsigned(event.key()));
+}
+
 void FormWidget::keyPressEvent(QKeyEvent* event)
 {
     if (!handleKey(event, nullptr))
@@ -273,18 +319,27 @@ bool FormWidget::handleKey(QKeyEvent* event, CommandButton* focused)
     if (form_ == nullptr)
         return false;
     const Qt::KeyboardModifiers modifiers = event->modifiers();
-    const bool shift = modifiers.testFlag(Qt::ShiftModifier) || event->key() == Qt::Key_Backtab;
-    const bool ctrlOrAlt =
-        modifiers.testFlag(Qt::ControlModifier) || modifiers.testFlag(Qt::AltModifier);
-    const KeyAnswer answer = form_->surface()->key(toKey(event->key()), shift, ctrlOrAlt, focused);
+    KeyPress press;
+    press.key = toKey(event->key());
+    press.shift = modifiers.testFlag(Qt::ShiftModifier) || event->key() == Qt::Key_Backtab;
+    press.ctrl = modifiers.testFlag(Qt::ControlModifier);
+    press.alt = modifiers.testFlag(Qt::AltModifier);
+    press.repeat = repeated(*event);
+    ++inEvent_;
+    const KeyAnswer answer = form_->surface()->key(press, focused);
+    --inEvent_;
+    if (form_ == nullptr)
+        return true;
     switch (answer.kind) {
     case KeyAnswer::MoveFocus:
         if (PushButton* widget = widgetOf(answer.target))
-            widget->setFocus(shift ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+            widget->setFocus(press.shift ? Qt::BacktabFocusReason : Qt::TabFocusReason);
         return true;
     case KeyAnswer::Click:
         if (PushButton* widget = widgetOf(answer.target))
             widget->click();
+        return true;
+    case KeyAnswer::Handled:
         return true;
     case KeyAnswer::Native:
     case KeyAnswer::Ignore:
@@ -325,6 +380,7 @@ public:
     void activate() override { widget_->activateWindowNow(); }
     void invalidate(const PixelRect& area) override { widget_->update(widget_->toLogical(area)); }
     void changed(const Control& control, Property) override { controlChanged(*widget_, control); }
+    void described(const Control& control) override { descriptionChanged(*widget_, control); }
 
 private:
     FormWidget* widget_;

@@ -1,5 +1,6 @@
 #include "forms/win32/win32_accessible.h"
 
+#include "forms/surface.h"
 #include "forms/win32/win32_accessible_object.h"
 
 #include <commctrl.h>
@@ -24,6 +25,36 @@ bool asksForClient(LPARAM lParam)
     return static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT;
 }
 
+// The element a reader holds for a control: an adopted window's own object,
+// or a child of the client area. A window not yet shown has no reader
+// listening; it reads what is there when the window shows.
+void tell(const AccessibleLink& link, DWORD event, const Control& control)
+{
+    const long id = link.idOf(control);
+    if (id == 0 || !IsWindowVisible(link.host->hwnd()))
+        return;
+    const auto native = std::find_if(link.natives.begin(), link.natives.end(),
+                                     [id](const auto& adopted) { return adopted.second == id; });
+    if (native != link.natives.end())
+        NotifyWinEvent(event, native->first, OBJID_CLIENT, CHILDID_SELF);
+    else
+        NotifyWinEvent(event, link.host->hwnd(), OBJID_CLIENT, id);
+}
+
+// The core hears where the keyboard focus goes among the buttons, so that a
+// reader hears a button's own description when it takes the focus again.
+void reportFocus(const AccessibleLink& link, const Control* control, HWND next)
+{
+    FormSurface* surface = link.form() != nullptr ? link.form()->surface() : nullptr;
+    if (surface == nullptr)
+        return;
+    if (control != nullptr)
+        surface->focusChanged(dynamic_cast<const CommandButton*>(control));
+    else if (std::none_of(link.natives.begin(), link.natives.end(),
+                          [next](const auto& adopted) { return adopted.first == next; }))
+        surface->focusChanged(nullptr);
+}
+
 // An adopted native control: its own object is its element. The system tells
 // of its focus with that object, so a reader that follows the focus hears the
 // element's name; an event of ours besides would make it speak twice.
@@ -34,6 +65,9 @@ LRESULT CALLBACK nativeProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     const long child = static_cast<long>(id);
     if (message == WM_GETOBJECT && asksForClient(lParam) && link->child(child) != nullptr)
         return answer(makeAccessibleObject(link->shared_from_this(), child), wParam);
+    if (message == WM_SETFOCUS || message == WM_KILLFOCUS)
+        reportFocus(*link, message == WM_SETFOCUS ? link->child(child) : nullptr,
+                    reinterpret_cast<HWND>(wParam));
     if (message == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &nativeProcedure, id);
         std::erase(link->natives, std::make_pair(hwnd, child));
@@ -87,10 +121,12 @@ void AccessibleBridge::nameChanged(const Control& control)
     if (name == last)
         return;
     last = std::move(name);
-    // A window not yet shown has no reader listening; it reads what is there
-    // when the window shows.
-    if (IsWindowVisible(link_->host->hwnd()))
-        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, link_->host->hwnd(), OBJID_CLIENT, id);
+    tell(*link_, EVENT_OBJECT_NAMECHANGE, control);
+}
+
+void AccessibleBridge::descriptionChanged(const Control& control)
+{
+    tell(*link_, EVENT_OBJECT_DESCRIPTIONCHANGE, control);
 }
 
 void AccessibleBridge::shown()

@@ -68,6 +68,8 @@ public:
 
     // The control's property changed: tells screen readers if its name did.
     void nameChanged(const Control& control);
+    // The control's description is to be told to screen readers now.
+    void descriptionChanged(const Control& control);
     void shown();
     void hidden();
 

@@ -322,6 +322,9 @@ private:
         const HWND hwnd = host().hwnd();
         facts.state = IsWindowVisible(hwnd) ? 0 : STATE_SYSTEM_INVISIBLE;
         if (target.control == nullptr) {
+            // A dialog's text is read when it comes up.
+            if (link_->form()->layout().dialog)
+                facts.role = ROLE_SYSTEM_DIALOG;
             wchar_t title[256] = {};
             GetWindowTextW(hwnd, title, 256);
             facts.name = fromWide(title);

@@ -54,6 +54,7 @@ public:
     void activate() override;
     void invalidate(const PixelRect& area) override;
     void changed(const Control& control, Property property) override;
+    void described(const Control& control) override;
 
     HWND hwnd() const override { return hwnd_; }
     Form* form() const override { return form_; }
