@@ -179,10 +179,15 @@ std::string namesUnlikeTheModel()
     return unlike;
 }
 
-// Presses a control through its default action, then waits for every name to follow.
-void pressAndFollow(std::string_view name, int index, model::Step step)
+std::vector<std::string> toldOfFocus(const std::vector<msaa::Heard>& heard);
+
+// Presses a control through its default action, then waits for every name to
+// follow and, when given, for the element with the focus to tell `announced`.
+void pressAndFollow(std::string_view name, int index, model::Step step,
+                    const std::string& announced = "")
 {
     Session& s = session();
+    s.reader->heard.clear();
     INFO("pressing ", std::string(name),
          index != forms::kNoIndex ? "(" + std::to_string(index) + ")" : "");
     const long id = s.idOf(name, index);
@@ -195,6 +200,15 @@ void pressAndFollow(std::string_view name, int index, model::Step step)
         return unlike.empty();
     });
     CHECK_EQ(unlike, std::string());
+    if (announced.empty())
+        return;
+    s.reader->settle();
+    const std::vector<std::string> told = toldOfFocus(s.reader->heard);
+    CAPTURE(told);
+    CHECK(std::any_of(told.begin(), told.end(), [&](const std::string& line) {
+        return line.starts_with("EVENT_OBJECT_DESCRIPTIONCHANGE ") &&
+               line.ends_with(" \"" + announced + "\"");
+    }));
 }
 
 // Keys as the keyboard gives them, to the window in the foreground: each
@@ -550,7 +564,7 @@ TEST_CASE("every key is heard through the element with the focus")
 TEST_CASE("pressing the Original E marks its row")
 {
     REQUIRE(session().root != nullptr);
-    pressAndFollow("org", 4, {model::Action::Org, 4});
+    pressAndFollow("org", 4, {model::Action::Org, 4}, "E, marked");
     CHECK_EQ(msaa::defaultAction({session().root, session().idOf("org", 4)}),
              std::u16string(u"Unmark"));
 }
@@ -570,9 +584,9 @@ TEST_CASE("pressing the other buttons, and unmarking")
 {
     REQUIRE(session().root != nullptr);
     pressAndFollow("dn_2", forms::kNoIndex, {model::Action::Dn2});
-    pressAndFollow("org", 7, {model::Action::Org, 7});
+    pressAndFollow("org", 7, {model::Action::Org, 7}, "G, marked");
     pressAndFollow("up_3", forms::kNoIndex, {model::Action::Up3});
-    pressAndFollow("org", 4, {model::Action::Org, 4});
+    pressAndFollow("org", 4, {model::Action::Org, 4}, "E, unmarked");
     pressAndFollow("dn_1", forms::kNoIndex, {model::Action::Dn1});
     pressAndFollow("reset", forms::kNoIndex, {model::Action::Reset});
     // Labels that a click does nothing for have no action to press.
