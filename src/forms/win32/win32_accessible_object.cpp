@@ -64,21 +64,10 @@ HRESULT setI4(VARIANT* out, long value)
     return S_OK;
 }
 
-void clear(BSTR* out)
+// An answer before there is one: no text, no object, an empty variant, 0.
+template <class Out> void clear(Out* out)
 {
-    *out = nullptr;
-}
-void clear(VARIANT* out)
-{
-    VariantInit(out);
-}
-void clear(IDispatch** out)
-{
-    *out = nullptr;
-}
-void clear(LONG* out)
-{
-    *out = 0;
+    *out = Out{};
 }
 
 // A label of several lines is an object of its own, its lines its children.
