@@ -202,12 +202,14 @@ void pressAndFollow(std::string_view name, int index, model::Step step,
     CHECK_EQ(unlike, std::string());
     if (announced.empty())
         return;
-    s.reader->settle();
-    const std::vector<std::string> told = toldOfFocus(s.reader->heard);
+    std::vector<std::string> told;
     CAPTURE(told);
-    CHECK(std::any_of(told.begin(), told.end(), [&](const std::string& line) {
-        return line.starts_with("EVENT_OBJECT_DESCRIPTIONCHANGE ") &&
-               line.ends_with(" \"" + announced + "\"");
+    CHECK(msaa::until([&] {
+        told = toldOfFocus(s.reader->heard);
+        return std::any_of(told.begin(), told.end(), [&](const std::string& line) {
+            return line.starts_with("EVENT_OBJECT_DESCRIPTIONCHANGE ") &&
+                   line.ends_with(" \"" + announced + "\"");
+        });
     }));
 }
 
@@ -532,6 +534,8 @@ TEST_CASE("every key is heard through the element with the focus")
     for (const Step& step : steps) {
         s.reader->heard.clear();
         keys(step.keys, step.downs);
+        // What is expected, then whatever else comes.
+        msaa::until([&] { return toldOfFocus(s.reader->heard).size() >= step.heard.size(); });
         s.reader->settle();
         const std::vector<std::string> heard = toldOfFocus(s.reader->heard);
         transcript += "\n" + step.what;
