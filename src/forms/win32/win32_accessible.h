@@ -29,8 +29,6 @@ public:
     virtual RECT lineBox(const Control& label, int line) const = 0;
     // The control a click at `point` would reach, or null.
     virtual const Control* controlAt(POINT point) const = 0;
-    // The control with the keyboard focus, or null.
-    virtual const Control* focusedControl() const = 0;
     // Exactly what a click on the control does, errors included.
     virtual void press(Control& control) = 0;
 

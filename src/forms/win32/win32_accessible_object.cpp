@@ -1,5 +1,6 @@
 #include "forms/win32/win32_accessible_object.h"
 
+#include "forms/surface.h"
 #include "forms/win32/win32_com.h"
 
 #include <algorithm>
@@ -14,6 +15,12 @@ std::vector<Control*> AccessibleLink::children() const
             if (control->accessibleRole() != AccessibleRole::None)
                 found.push_back(control.get());
     return found;
+}
+
+const Control* AccessibleLink::focused() const
+{
+    const FormSurface* surface = form() != nullptr ? form()->surface() : nullptr;
+    return surface != nullptr ? surface->focused() : nullptr;
 }
 
 Control* AccessibleLink::child(long id) const
@@ -156,7 +163,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override
     {
         return on(selfId(), focus, [&](Target target) {
-            const Control* focused = host().focusedControl();
+            const Control* focused = link_->focused();
             if (self_ != CHILDID_SELF)
                 return focused == target.control ? setI4(focus, CHILDID_SELF) : S_FALSE;
             if (const long id = focused != nullptr ? link_->idOf(*focused) : 0)
@@ -336,8 +343,8 @@ private:
         if (control.accessibleRole() == AccessibleRole::PushButton)
             facts.role = ROLE_SYSTEM_PUSHBUTTON;
         if (control.takesFocus())
-            facts.state |= STATE_SYSTEM_FOCUSABLE |
-                           (host().focusedControl() == &control ? STATE_SYSTEM_FOCUSED : 0);
+            facts.state |=
+                STATE_SYSTEM_FOCUSABLE | (link_->focused() == &control ? STATE_SYSTEM_FOCUSED : 0);
         return facts;
     }
 

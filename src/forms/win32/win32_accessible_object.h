@@ -21,6 +21,8 @@ struct AccessibleLink : std::enable_shared_from_this<AccessibleLink>
     std::vector<std::pair<HWND, long>> natives; // adopted windows and their child ids
 
     Form* form() const { return host != nullptr ? host->form() : nullptr; }
+    // The button with the keyboard focus, as the window has told the core.
+    const Control* focused() const;
     // Child ids 1..N: every control a reader sees, in declaration order.
     std::vector<Control*> children() const;
     Control* child(long id) const;

@@ -68,7 +68,6 @@ public:
     RECT controlBox(const Control& control) const override;
     RECT lineBox(const Control& label, int line) const override;
     const Control* controlAt(POINT point) const override;
-    const Control* focusedControl() const override { return focusedButton(); }
     void press(Control& control) override;
 
     // The program's window that holds `hwnd` (itself or one of its buttons), or null.
