@@ -528,9 +528,12 @@ TEST_CASE("every key is heard through the element with the focus")
         CHECK_EQ(atStart.front(), focus(down, lowers));
     IAccessible* first = clientObject(focusedWindow());
     REQUIRE(first != nullptr);
-    CHECK_EQ(testing::utf8(msaa::name({first, CHILDID_SELF})), down);
-    CHECK_EQ(testing::utf8(msaa::description({first, CHILDID_SELF})), lowers);
+    const std::string firstName = testing::utf8(msaa::name({first, CHILDID_SELF}));
+    const std::string firstDoes = testing::utf8(msaa::description({first, CHILDID_SELF}));
     first->Release();
+    transcript += "\n    (the element with the focus: \"" + firstName + "\" \"" + firstDoes + "\")";
+    CHECK_EQ(firstName, down);
+    CHECK_EQ(firstDoes, lowers);
     for (const Step& step : steps) {
         s.reader->heard.clear();
         keys(step.keys, step.downs);
