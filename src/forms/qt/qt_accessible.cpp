@@ -12,9 +12,11 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QTimer>
 
 #include <map>
 #include <vector>
@@ -264,9 +266,46 @@ QAccessibleInterface* accessibleFor(const QString&, QObject* object)
     return nullptr;
 }
 
+// The active window and its focus, told again.
+void tellActiveWindow()
+{
+    auto* window = qobject_cast<FormWidget*>(QApplication::activeWindow());
+    if (window == nullptr || window->form() == nullptr || !QAccessible::isActive())
+        return;
+    QAccessible::State active;
+    active.active = true;
+    QAccessibleStateChangeEvent activated(window, active);
+    QAccessible::updateAccessibility(&activated);
+    if (QWidget* focus = window->focusWidget()) {
+        QAccessibleEvent event(focus, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+// Qt's bridge reaches the accessibility bus a moment after the program
+// starts; a window that became active before is never told to a reader that
+// was already running, which then says nothing of the program. Once the
+// bridge is up, the active window and its focus are told again; a reader
+// that had heard them takes them as the focus it already has.
+class BridgeWatch final : public QAccessible::ActivationObserver
+{
+public:
+    void accessibilityActiveChanged(bool active) override
+    {
+        // The bridge finishes setting itself up after telling its observers.
+        if (active)
+            QTimer::singleShot(0, qApp, &tellActiveWindow);
+    }
+};
+
 void installFactory()
 {
-    static const bool installed = (QAccessible::installFactory(accessibleFor), true);
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleFor);
+        static BridgeWatch watch;
+        QAccessible::installActivationObserver(&watch);
+        return true;
+    }();
     (void)installed;
 }
 

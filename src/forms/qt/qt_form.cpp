@@ -287,25 +287,20 @@ void FormWidget::keyReleaseEvent(QKeyEvent* event)
 // The X server repeats a held key as a release and a press at the same
 // moment; Qt calls the pair a repeat only when the press has come in before
 // the release is handled. No hand lets go of a key and presses it again
-// within the same millisecond.
+// within the same millisecond. Only a key the platform reported counts
+// (a native scan code): events made up inside the program carry no time.
 void FormWidget::keyReleased(const QKeyEvent& event)
 {
-    if (event.isAutoRepeat())
+    if (event.isAutoRepeat() || event.nativeScanCode() == 0)
         return;
-    lastRelease_ = {keyIdentity(event), event.timestamp()};
+    lastRelease_ = {event.nativeScanCode(), event.timestamp()};
 }
 
 bool FormWidget::repeated(const QKeyEvent& event) const
 {
     return event.isAutoRepeat() ||
-           (lastRelease_.key == keyIdentity(event) && lastRelease_.time == event.timestamp());
-}
-
-quint64 FormWidget::keyIdentity(const QKeyEvent& event)
-{
-    // The physical key where the platform names it.
-    return event.nativeScanCode() != 0 ? event.nativeScanCode()
-                                       : (quint64(1) << 32) | quint64(unsigned(event.key()));
+           (event.nativeScanCode() != 0 && lastRelease_.key == event.nativeScanCode() &&
+            lastRelease_.time == event.timestamp());
 }
 
 void FormWidget::keyPressEvent(QKeyEvent* event)

@@ -87,7 +87,6 @@ private:
     void followDensity();
     // Whether a key's press is the repeat of a key held down.
     bool repeated(const QKeyEvent& event) const;
-    static quint64 keyIdentity(const QKeyEvent& event);
 
     Form* form_;
     QImage canvas_; // the client area in device pixels, when the window is scaled
