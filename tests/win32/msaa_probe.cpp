@@ -463,6 +463,9 @@ TEST_CASE("every key is heard through the element with the focus")
     Session& s = session();
     REQUIRE(s.root != nullptr);
     REQUIRE(s.reader != nullptr);
+    // The keys go to the window in the front.
+    SetForegroundWindow(s.main);
+    REQUIRE(msaa::until([&] { return GetForegroundWindow() == s.main; }));
     auto focus = [](std::string name, std::string does) {
         return "EVENT_OBJECT_FOCUS \"" + name + "\" \"" + does + "\"";
     };

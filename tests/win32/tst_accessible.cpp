@@ -111,7 +111,9 @@ struct Shown
     {
         main.Show();
         SetForegroundWindow(hwndOf(main));
-        wintest::pump();
+        // Active, with the focus where it starts: what an action tells
+        // reaches a reader through the button with the focus.
+        CHECK(msaa::until([&] { return GetFocus() == hwndOf(main.button("dn_1")); }));
     }
 };
 
