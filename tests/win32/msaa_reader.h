@@ -223,6 +223,39 @@ inline bool isButton(const forms::ControlRow& row)
     return row.kind == forms::ControlKind::CommandButton;
 }
 
+// What a control's description says: what a button does, chain included, and
+// the key of an Original note; nothing for the rest, never a layout name.
+inline std::u16string expectedDescription(const forms::ControlRow& row)
+{
+    static const char16_t* const keys[12] = {u"C",       u"Shift+C", u"D",       u"Shift+D",
+                                             u"E",       u"F",       u"Shift+F", u"G",
+                                             u"Shift+G", u"A",       u"Shift+A", u"B"};
+    const std::string_view n = row.name;
+    if (n == "org")
+        return u"Key " + std::u16string(keys[row.index]);
+    if (n == "reset")
+        return u"Sets every count to 0 and clears every mark";
+    if (n == "help_pb")
+        return u"Opens a short usage text";
+    if (!isButton(row))
+        return u"";
+    const int first = n.back() - '0';
+    std::u16string text = n.starts_with("up_") ? u"Raises " : u"Lowers ";
+    for (int k = first; k <= 3; ++k)
+        text += (k == first ? u"" : k == 3 ? u" and " : u", ") + column(k);
+    return text + u" by a semitone";
+}
+
+// The child of a button by the name its own window's object says.
+inline long idOfButtonNamed(const std::vector<const forms::ControlRow*>& rows,
+                            std::u16string_view name)
+{
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (isButton(*rows[i]) && expectedName(*rows[i], {}) == name)
+            return static_cast<long>(i) + 1;
+    return 0;
+}
+
 // What pressing it is called: buttons "Press", Original cells "Mark" or
 // "Unmark", nothing for the rest.
 inline std::u16string expectedAction(const forms::ControlRow& row,

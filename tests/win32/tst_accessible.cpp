@@ -240,7 +240,7 @@ TEST_CASE("a click on Up under Converted_1 with E marked tells the focus, then e
     for (std::size_t i = 0; i < reader.heard.size(); ++i) {
         const Heard& h = reader.heard[i];
         const std::string source = h.hwnd == window ? "main, child " + described(h.child)
-                                                    : "window of " + testing::utf8(h.description);
+                                                    : "window of " + testing::utf8(h.name);
         transcript += "\n  " + padded(std::to_string(i + 1) + ".", 4) +
                       padded(eventName(h.event), 25) + padded(source, 21) + "\"" +
                       testing::utf8(h.name) + "\"";
@@ -251,7 +251,7 @@ TEST_CASE("a click on Up under Converted_1 with E marked tells the focus, then e
     std::vector<Heard> told = reader.told(window);
     for (Heard& h : told)
         if (h.hwnd != window)
-            h.child = idOf(testing::utf8(h.description));
+            h.child = msaa::idOfButtonNamed(mainRows(), h.name);
     const std::vector<std::string> got = said(told);
 
     // Expected: the focus, then ud_1 and its column, ud_2 and its, ud_3 and its.
