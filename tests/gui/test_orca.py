@@ -80,6 +80,15 @@ class HeardWithOrca(MainWindowTest):
         step("Shift+C", [("c", True)], ["C sharp or D flat, marked"])
         self.model.toggle(1)
         self.expect("the keys' presses and marks")
+        # Flat review reads the chart row by row, as it shows now.
+        self.x.key_down("KP_Insert")
+        step("flat review from the top", [("KP_Home", False)],
+             ["Original Converted_1 Converted_2 Converted_3"])
+        self.x.key_down("KP_Insert", down=False)
+        step("flat review: the first row", [("KP_Page_Up", False)], ["C D D D"])
+        marked = "D sharp or E flat, marked"
+        step("flat review: the second row", [("KP_Page_Up", False)],
+             [f"C sharp or D flat, marked {marked} {marked} {marked}"])
         # The focus moves: each button says what it does, not what a press said.
         step("Shift+Tab", [("Tab", True)],
              ["Down, Converted_1 push button.",
