@@ -95,6 +95,11 @@ class HeardWithOrca(MainWindowTest):
         step("RESET again", [("space", False)], [reset])
         self.model.press("reset")
         self.expect("RESET")
+        # Back on RESET, which last told a result: it says what it does.
+        step("Shift+Tab away from RESET", [("Tab", True)],
+             ["Up, Converted_3 push button.", "Raises Converted_3 by a semitone."])
+        step("Tab back to RESET", [("Tab", False)],
+             ["Reset push button.", "Sets every count to 0 and clears every mark."])
         for button, does in (("Up, Converted_3", "Raises Converted_3"),
                              ("Down, Converted_3", "Lowers Converted_3"),
                              ("Down, Converted_2", "Lowers Converted_2 and Converted_3"),
