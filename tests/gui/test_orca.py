@@ -38,6 +38,7 @@ class HeardWithOrca(MainWindowTest):
         target.orca = ScreenReader(target.x).__enter__()
         cleanup(target.orca.__exit__, None, None, None)
         target.mark = len(target.orca.utterances())
+        target.heard = []  # what a user heard, step by step
 
     def step(self, what, keys, expected):
         """Presses the keys; Orca then says `expected` (key echo aside), and nothing else."""
@@ -52,18 +53,11 @@ class HeardWithOrca(MainWindowTest):
                             f"Orca to speak after {what}")
         said = spoken(self.orca.utterances())
         self.mark = len(self.orca.utterances())
+        self.heard.append((what, self.orca.utterances(start)))
         self.assertEqual(said, expected, f"{what}: Orca said {self.orca.utterances()}")
-        return said
 
     def test_every_action_is_heard(self):
-        heard = []
-
-        def step(what, keys, expected):
-            before = self.mark
-            said = self.step(what, keys, expected)
-            heard.append((what, self.orca.utterances(before)))
-            return said
-
+        step = self.step
         step("start", [], ["Marelo frame.", "Down, Converted_1 push button.",
                            "Lowers Converted_1, Converted_2 and Converted_3 by a semitone."])
         step("Tab", [("Tab", False)],
@@ -80,6 +74,15 @@ class HeardWithOrca(MainWindowTest):
         step("Shift+C", [("c", True)], ["C sharp or D flat, marked"])
         self.model.toggle(1)
         self.expect("the keys' presses and marks")
+        # Flat review reads the chart row by row, as it shows now.
+        self.x.key_down("KP_Insert")
+        step("flat review from the top", [("KP_Home", False)],
+             ["Original Converted_1 Converted_2 Converted_3"])
+        self.x.key_down("KP_Insert", down=False)
+        step("flat review: the first row", [("KP_Page_Up", False)], ["C D D D"])
+        marked = "D sharp or E flat, marked"
+        step("flat review: the second row", [("KP_Page_Up", False)],
+             [f"C sharp or D flat, marked {marked} {marked} {marked}"])
         # The focus moves: each button says what it does, not what a press said.
         step("Shift+Tab", [("Tab", True)],
              ["Down, Converted_1 push button.",
@@ -92,6 +95,11 @@ class HeardWithOrca(MainWindowTest):
         step("RESET again", [("space", False)], [reset])
         self.model.press("reset")
         self.expect("RESET")
+        # Back on RESET, which last told a result: it says what it does.
+        step("Shift+Tab away from RESET", [("Tab", True)],
+             ["Up, Converted_3 push button.", "Raises Converted_3 by a semitone."])
+        step("Tab back to RESET", [("Tab", False)],
+             ["Reset push button.", "Sets every count to 0 and clears every mark."])
         for button, does in (("Up, Converted_3", "Raises Converted_3"),
                              ("Down, Converted_3", "Lowers Converted_3"),
                              ("Down, Converted_2", "Lowers Converted_2 and Converted_3"),
@@ -106,14 +114,14 @@ class HeardWithOrca(MainWindowTest):
         self.orca.wait_said(lambda said: any(u.startswith("HELP dialog") for u in said[before:]),
                             "the help window to be read")
         text = next(u for u in self.orca.utterances(before) if u.startswith("HELP dialog"))
-        heard.append(("opening help", self.orca.utterances(before)))
+        self.heard.append(("opening help", self.orca.utterances(before)))
         lines = text[len("HELP dialog "):].split("\n")
         self.assertEqual(len(lines), 10, lines)  # nine, each ended by a line break
         for line, start in zip([lines[i] for i in (0, 1, 2, 3, 4, 5, 6, 8)], HELP_LINES):
             self.assertTrue(line.startswith(start), (line, start))
         self.assertEqual(lines[7], "")
         # What a user heard, step by step.
-        for what, utterances in heard:
+        for what, utterances in self.heard:
             print(f"{what}: {utterances}", file=sys.stderr)
 
 

@@ -299,7 +299,7 @@ class ScreenReader:
     HERE = os.path.dirname(os.path.abspath(__file__))
     SPEECH = re.compile(r"^[0-9:.]+ - SPEECH OUTPUT: '(.*)$")
     # An utterance's end: its closing quote, then the voice's settings.
-    END = re.compile(r"^(.*)' ?\{.*\}$")
+    END = re.compile(r"^(.*)' ?\[?\{.*\}\]?$")
 
     def __init__(self, server):
         self.server = server

@@ -355,9 +355,15 @@ void descriptionChanged(FormWidget& window, const Control& control)
     } else {
         target = labelInterface(&window, control);
     }
-    QDBusConnection bus(QStringLiteral("a11y"));
-    if (target == nullptr || !bus.isConnected())
+    if (target == nullptr)
         return;
+    QDBusConnection bus(QStringLiteral("a11y"));
+    if (!bus.isConnected()) {
+        // No such connection: a bridge of another kind, which may pass the change on itself.
+        QAccessibleEvent event(target, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
+        return;
+    }
     const QString path = QStringLiteral("/org/a11y/atspi/accessible/") +
                          QString::number(QAccessible::uniqueId(target));
     QDBusMessage event = QDBusMessage::createSignal(

@@ -5,6 +5,7 @@
 #include "forms/qt/qt_text.h"
 #include "forms/qt/qt_widgets.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QImage>
@@ -305,7 +306,9 @@ bool FormWidget::repeated(const QKeyEvent& event) const
 
 void FormWidget::keyPressEvent(QKeyEvent* event)
 {
-    if (!handleKey(event, nullptr))
+    // A key that a focused button passed on has been to the surface already.
+    const bool fromButton = qobject_cast<PushButton*>(QApplication::focusWidget()) != nullptr;
+    if (fromButton || !handleKey(event, nullptr))
         QWidget::keyPressEvent(event);
 }
 
