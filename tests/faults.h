@@ -3,6 +3,7 @@
 // runs the probe once for each.
 #pragma once
 
+#include "forms/surface.h"
 #include "test_platform.h"
 #include "ui/main_window.h"
 
@@ -23,6 +24,8 @@ struct Fault
 inline constexpr std::u16string_view kSubscript =
     u"実行時エラー '9':\n\nインデックスが有効範囲にありません。";
 inline constexpr std::u16string_view kTypeMismatch = u"実行時エラー '13':\n\n型が一致しません。";
+inline constexpr std::u16string_view kInvalidValue =
+    u"実行時エラー '380':\n\nプロパティの値が不正です。";
 inline constexpr std::u16string_view kWindowFailed =
     u"実行時エラー '1000':\n\nウィンドウの操作に失敗しました。";
 
@@ -60,11 +63,20 @@ inline const Fault kFaults[] = {
      [](ui::MainWindow& main) {
          main.label("ud_3").Change = nullptr;
          main.label("ud_3").setCaption(u"x");
-         testplatform::pressAccessibly(main, u"up_2");
+         testplatform::pressAccessibly(main.button("up_2"));
      },
      kTypeMismatch},
+    // A note's key takes the way of a click, errors included: a colour that
+    // is no mark's makes the toggle write a system colour that does not exist.
+    {"key-mark-colour", 0,
+     [](ui::MainWindow& main) {
+         main.labelArray("org")(4).setForeColor(forms::kSysWindowText);
+         main.surface()->key({forms::letterKey('E')}, nullptr);
+     },
+     kInvalidValue},
     {"accessible-help-window-fails", 2,
-     [](ui::MainWindow& main) { testplatform::pressAccessibly(main, u"help_pb"); }, kWindowFailed},
+     [](ui::MainWindow& main) { testplatform::pressAccessibly(main.button("help_pb")); },
+     kWindowFailed},
     {"main-window-fails", 1, nullptr, kWindowFailed},
     {"help-window-fails", 2, [](ui::MainWindow& main) { main.button("help_pb").raiseClick(); },
      kWindowFailed},

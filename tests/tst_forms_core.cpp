@@ -154,35 +154,44 @@ TEST_CASE("keys: Tab and Right/Down go on, Shift+Tab and Left/Up go back, Return
     struct Case
     {
         const char* name;
-        Key key;
-        bool shift;
-        bool ctrlOrAlt;
+        KeyPress press;
         const CommandButton* focused;
         KeyAnswer::Kind kind;
         const char* target;
     };
+    const KeyPress tab{Key::Tab};
+    const KeyPress backTab{Key::Tab, true};
     const Case cases[] = {
-        {"Tab", Key::Tab, false, false, &up2, KeyAnswer::MoveFocus, "dn_2"},
-        {"Shift+Tab", Key::Tab, true, false, &up2, KeyAnswer::MoveFocus, "help_pb"},
-        {"Right", Key::Right, false, false, &up2, KeyAnswer::MoveFocus, "dn_2"},
-        {"Down", Key::Down, false, false, &up2, KeyAnswer::MoveFocus, "dn_2"},
-        {"Left", Key::Left, false, false, &up2, KeyAnswer::MoveFocus, "help_pb"},
-        {"Up", Key::Up, false, false, &up2, KeyAnswer::MoveFocus, "help_pb"},
-        {"Tab round the end", Key::Tab, false, false, &main.button("reset"), KeyAnswer::MoveFocus,
-         "dn_1"},
-        {"Shift+Tab round the start", Key::Tab, true, false, &main.button("dn_1"),
-         KeyAnswer::MoveFocus, "reset"},
-        {"Tab with no focus", Key::Tab, false, false, nullptr, KeyAnswer::MoveFocus, "dn_1"},
-        {"Shift+Tab with no focus", Key::Tab, true, false, nullptr, KeyAnswer::MoveFocus, "reset"},
-        {"Return", Key::Return, false, false, &up2, KeyAnswer::Click, "up_2"},
-        {"Return with no focus", Key::Return, false, false, nullptr, KeyAnswer::Ignore, nullptr},
-        {"Space is the button's own", Key::Space, false, false, &up2, KeyAnswer::Native, nullptr},
-        {"Ctrl+Tab is the system's", Key::Tab, false, true, &up2, KeyAnswer::Ignore, nullptr},
-        {"another key", Key::Other, false, false, &up2, KeyAnswer::Ignore, nullptr},
+        {"Tab", tab, &up2, KeyAnswer::MoveFocus, "dn_2"},
+        {"Shift+Tab", backTab, &up2, KeyAnswer::MoveFocus, "help_pb"},
+        {"Right", {Key::Right}, &up2, KeyAnswer::MoveFocus, "dn_2"},
+        {"Down", {Key::Down}, &up2, KeyAnswer::MoveFocus, "dn_2"},
+        {"Left", {Key::Left}, &up2, KeyAnswer::MoveFocus, "help_pb"},
+        {"Up", {Key::Up}, &up2, KeyAnswer::MoveFocus, "help_pb"},
+        {"Tab round the end", tab, &main.button("reset"), KeyAnswer::MoveFocus, "dn_1"},
+        {"Shift+Tab round the start", backTab, &main.button("dn_1"), KeyAnswer::MoveFocus, "reset"},
+        {"Tab with no focus", tab, nullptr, KeyAnswer::MoveFocus, "dn_1"},
+        {"Shift+Tab with no focus", backTab, nullptr, KeyAnswer::MoveFocus, "reset"},
+        {"a held Tab goes on",
+         {Key::Tab, false, false, false, true},
+         &up2,
+         KeyAnswer::MoveFocus,
+         "dn_2"},
+        {"Return", {Key::Return}, &up2, KeyAnswer::Click, "up_2"},
+        {"Return with no focus", {Key::Return}, nullptr, KeyAnswer::Ignore, nullptr},
+        {"Space is the button's own", {Key::Space}, &up2, KeyAnswer::Native, nullptr},
+        {"Ctrl+Tab is the system's", {Key::Tab, false, true}, &up2, KeyAnswer::Ignore, nullptr},
+        {"Alt+Tab is the system's",
+         {Key::Tab, false, false, true},
+         &up2,
+         KeyAnswer::Ignore,
+         nullptr},
+        {"another key", {Key::Other}, &up2, KeyAnswer::Ignore, nullptr},
     };
+    FormSurface& keys = *main.surface();
     for (const Case& c : cases) {
         INFO(std::string(c.name));
-        const KeyAnswer answer = surface.key(c.key, c.shift, c.ctrlOrAlt, c.focused);
+        const KeyAnswer answer = keys.key(c.press, c.focused);
         CHECK(answer.kind == c.kind);
         CHECK((answer.target != nullptr ? answer.target->displayName() : std::string()) ==
               (c.target != nullptr ? c.target : ""));
@@ -191,8 +200,146 @@ TEST_CASE("keys: Tab and Right/Down go on, Shift+Tab and Left/Up go back, Return
     // A window without buttons takes no key.
     ui::HelpWindow help;
     help.Load();
-    for (Key key : {Key::Tab, Key::Right, Key::Return, Key::Space})
-        CHECK(help.surface()->key(key, false, false, nullptr).kind == KeyAnswer::Ignore);
+    for (Key key : {Key::Tab, Key::Right, Key::Return, Key::Space, letterKey('E')})
+        CHECK(help.surface()->key({key}, nullptr).kind == KeyAnswer::Ignore);
+}
+
+TEST_CASE("a letter's key goes to the window's KeyDown first, once per key held down")
+{
+    ui::MainWindow main;
+    main.Load();
+    FormSurface& surface = *main.surface();
+    const CommandButton* up2 = &main.button("up_2");
+    struct Case
+    {
+        const char* name;
+        KeyPress press;
+        bool taken; // KeyDown sets KeyCode to 0
+        int code;   // what KeyDown gets; 0: not raised
+        int shift;
+        KeyAnswer::Kind kind;
+    };
+    const Case cases[] = {
+        {"E", {letterKey('E')}, true, 69, 0, KeyAnswer::Handled},
+        {"e is the same key", {letterKey('e')}, true, 69, 0, KeyAnswer::Handled},
+        {"Shift+C", {letterKey('C'), true}, true, 67, kShiftMask, KeyAnswer::Handled},
+        {"a key KeyDown leaves", {letterKey('H')}, false, 72, 0, KeyAnswer::Ignore},
+        {"a held key's repeat",
+         {letterKey('E'), false, false, false, true},
+         true,
+         0,
+         0,
+         KeyAnswer::Ignore},
+        {"a held Shift+C's repeat",
+         {letterKey('C'), true, false, false, true},
+         true,
+         0,
+         0,
+         KeyAnswer::Ignore},
+        {"Ctrl+E is the system's", {letterKey('E'), false, true}, true, 0, 0, KeyAnswer::Ignore},
+        {"Alt+E is the system's",
+         {letterKey('E'), false, false, true},
+         true,
+         0,
+         0,
+         KeyAnswer::Ignore},
+        {"Space stays the button's", {Key::Space}, true, 0, 0, KeyAnswer::Native},
+        {"Tab stays the focus's", {Key::Tab}, true, 0, 0, KeyAnswer::MoveFocus},
+    };
+    for (const Case& c : cases) {
+        INFO(std::string(c.name));
+        for (const CommandButton* focused : {up2, static_cast<const CommandButton*>(nullptr)}) {
+            int code = 0;
+            int shift = -1;
+            main.KeyDown = [&](std::int16_t& KeyCode, std::int16_t Shift) {
+                code = KeyCode;
+                shift = Shift;
+                if (c.taken)
+                    KeyCode = 0;
+            };
+            const KeyAnswer answer = surface.key(c.press, focused);
+            CHECK(code == c.code);
+            if (c.code != 0)
+                CHECK(shift == c.shift);
+            if (focused != nullptr || c.kind != KeyAnswer::Native)
+                CHECK(answer.kind == c.kind);
+        }
+    }
+    // Without key preview the window's controls get every key.
+    ui::HelpWindow help;
+    help.Load();
+    int raised = 0;
+    help.KeyDown = [&](std::int16_t&, std::int16_t) { ++raised; };
+    CHECK(help.surface()->key({letterKey('E')}, nullptr).kind == KeyAnswer::Ignore);
+    CHECK(raised == 0);
+}
+
+namespace {
+
+// Records what the surface asks of its window: repaints, refits, and
+// descriptions to tell a reader.
+struct PeerLog final : FormPeer
+{
+    std::vector<PixelRect> areas;
+    std::vector<std::string> told;
+    int refits = 0;
+    void show() override {}
+    void hide() override {}
+    void activate() override {}
+    void invalidate(const PixelRect& area) override { areas.push_back(area); }
+    void changed(const Control&, Property) override {}
+    void refit() override { ++refits; }
+    void described(const Control& control) override { told.push_back(control.displayName()); }
+};
+
+} // namespace
+
+TEST_CASE("an announcement rides on the focused control's description until the focus moves")
+{
+    ui::MainWindow main;
+    main.Load();
+    FormSurface& surface = *main.surface();
+    PeerLog log;
+    surface.setPeer(&log);
+    const std::u16string up1Own = main.button("up_1").accessibleDescription();
+    const std::u16string resetOwn = main.button("reset").accessibleDescription();
+    REQUIRE(!up1Own.empty());
+    struct Step
+    {
+        const char* name;
+        const char* focus;        // a focus report: a button, "" for none; null: announce
+        std::u16string_view text; // the announcement
+        std::vector<std::string> told;
+        std::u16string up1, reset; // their descriptions afterwards; "own" for their own
+    };
+    const std::u16string own = u"own";
+    const Step steps[] = {
+        {"focus on Up", "up_1", {}, {}, own, own},
+        {"a press is told", nullptr, u"one", {"up_1"}, u"one", own},
+        {"the same words again are told again", nullptr, u"one", {"up_1"}, u"one", own},
+        {"new words", nullptr, u"two", {"up_1"}, u"two", own},
+        {"the focus moves: each says its own", "reset", {}, {}, own, own},
+        {"told on RESET", nullptr, u"three", {"reset"}, own, u"three"},
+        {"back on Up, its own again before the focus is heard", "up_1", {}, {"up_1"}, own, own},
+        {"told on Up", nullptr, u"four", {"up_1"}, u"four", own},
+        {"the window comes back with the focus on Up", "up_1", {}, {"up_1"}, own, own},
+        {"back on RESET, which a reader heard last with words", "reset", {}, {"reset"}, own, own},
+        {"no focus", "", {}, {}, own, own},
+        {"nothing is told without a focus", nullptr, u"five", {}, own, own},
+    };
+    for (const Step& step : steps) {
+        INFO(std::string(step.name));
+        log.told.clear();
+        if (step.focus == nullptr)
+            main.announce(step.text);
+        else
+            surface.focusChanged(*step.focus != '\0' ? &main.button(step.focus) : nullptr);
+        CHECK(log.told == step.told);
+        CHECK(main.button("up_1").accessibleDescription() == (step.up1 == own ? up1Own : step.up1));
+        CHECK(main.button("reset").accessibleDescription() ==
+              (step.reset == own ? resetOwn : step.reset));
+    }
+    surface.setPeer(main.peer());
 }
 
 TEST_CASE("a press and a release on the same label click it; a double-click is one Click and a "
@@ -549,19 +696,6 @@ TEST_CASE("on this desktop the note cells' face is Japanese and the widest name 
 
 namespace {
 
-// Records what the surface asks its window to repaint.
-struct RepaintLog final : FormPeer
-{
-    std::vector<PixelRect> areas;
-    void show() override {}
-    void hide() override {}
-    void activate() override {}
-    void invalidate(const PixelRect& area) override { areas.push_back(area); }
-    void changed(const Control&, Property) override {}
-    void refit() override { ++refits; }
-    int refits = 0;
-};
-
 // Fills as a list of rectangles and colours; text as its runs.
 struct PaintLog final : Painter
 {
@@ -588,7 +722,7 @@ TEST_CASE("re-measured while running, the window is fitted again only where some
 {
     ui::MainWindow main;
     main.Load();
-    RepaintLog log;
+    PeerLog log;
     main.surface()->setPeer(&log);
     const int from = main.surface()->scale().dpi;
     CHECK_FALSE(main.surface()->refit(from));
@@ -676,7 +810,7 @@ TEST_CASE("a click repaints the cells whose value it changed and nothing else")
         };
         for (const char* name : c.before)
             press(name);
-        RepaintLog log;
+        PeerLog log;
         main.surface()->setPeer(&log);
         press(c.click);
         main.surface()->setPeer(main.peer());

@@ -5,6 +5,7 @@
 
 #include "conversion/note_names.h"
 #include "forms/number_text.h"
+#include "forms/surface.h"
 #include "key_table_fixture.h"
 #include "ui/main_window.h"
 
@@ -340,4 +341,140 @@ TEST_CASE("the model notices a wrong window")
     CHECK_FALSE(f.differences(m).empty());
     f.conv(3).setForeColor(kRed);
     CHECK_FALSE(f.invariantsHold());
+}
+
+// What a screen reader user hears after each action: the words the focused
+// button carries, whichever button has the focus.
+TEST_CASE("every action is told through the focused control")
+{
+    struct Case
+    {
+        std::vector<std::string> actions;
+        std::u16string_view told;
+    };
+    const Case cases[] = {
+        {{"up_1"}, u"Converted_1 shift 1, Converted_2 shift 1, Converted_3 shift 1"},
+        {{"org 4", "up_1"}, u"Converted_1 shift 1, Converted_2 shift 1, Converted_3 shift 1. E: F"},
+        {{"org 4", "up_1", "up_1"},
+         u"Converted_1 shift 2, Converted_2 shift 2, Converted_3 shift 2. E: F sharp or G flat"},
+        {{"org 4", "org 7", "dn_2"},
+         u"Converted_2 shift -1, Converted_3 shift -1. E: D sharp or E flat. G: F sharp or G flat"},
+        {{"org 4", "up_3", "up_2"},
+         u"Converted_2 shift 1, Converted_3 shift 2. E: F in Converted_2, F sharp or G flat in "
+         u"Converted_3"},
+        {{"org 11", "dn_3"}, u"Converted_3 shift -1. B: A sharp or B flat"},
+        {{"org 4"}, u"E, marked"},
+        {{"org 4", "org 4"}, u"E, unmarked"},
+        {{"org 1"}, u"C sharp or D flat, marked"},
+        {{"org 1", "up_2", "reset"},
+         u"Converted_1 shift 0, Converted_2 shift 0, Converted_3 shift 0. Nothing marked"},
+        {{"reset", "reset"},
+         u"Converted_1 shift 0, Converted_2 shift 0, Converted_3 shift 0. Nothing marked"},
+    };
+    for (const char* focus : {"dn_1", "reset", "help_pb"})
+        for (const Case& c : cases) {
+            CAPTURE(focus);
+            CAPTURE(c.actions.back());
+            Fixture f;
+            f.main.surface()->focusChanged(&f.main.button(focus));
+            perform(f, c.actions);
+            CHECK(f.main.button(focus).accessibleDescription() == c.told);
+            // The other buttons say what they do, as before.
+            const char* other = std::string_view(focus) == "dn_1" ? "reset" : "dn_1";
+            CHECK(f.main.button(other).accessibleDescription() !=
+                  f.main.button(focus).accessibleDescription());
+        }
+}
+
+TEST_CASE("a fold says the count it falls back to")
+{
+    Fixture f;
+    f.main.surface()->focusChanged(&f.main.button("up_3"));
+    for (int i = 0; i < 12; ++i)
+        f.click("up_3");
+    CHECK(f.main.button("up_3").accessibleDescription() == u"Converted_3 shift 0");
+}
+
+TEST_CASE("what each button does, chain included; no control names its layout name")
+{
+    Fixture f;
+    const struct
+    {
+        const char* button;
+        std::u16string_view does;
+    } cases[] = {
+        {"up_1", u"Raises Converted_1, Converted_2 and Converted_3 by a semitone"},
+        {"dn_1", u"Lowers Converted_1, Converted_2 and Converted_3 by a semitone"},
+        {"up_2", u"Raises Converted_2 and Converted_3 by a semitone"},
+        {"dn_2", u"Lowers Converted_2 and Converted_3 by a semitone"},
+        {"up_3", u"Raises Converted_3 by a semitone"},
+        {"dn_3", u"Lowers Converted_3 by a semitone"},
+        {"reset", u"Sets every count to 0 and clears every mark"},
+        {"help_pb", u"Opens a short usage text"},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.button);
+        CHECK(f.main.button(c.button).accessibleDescription() == c.does);
+    }
+    for (const auto& control : f.main.controls()) {
+        const std::string layoutName = control->displayName();
+        const std::u16string name(layoutName.begin(), layoutName.end());
+        CAPTURE(layoutName);
+        CHECK(control->accessibleDescription().find(name) == std::u16string::npos);
+        CHECK(control->accessibleName().find(name) == std::u16string::npos);
+    }
+}
+
+// The notes' keys take the path of a click on the note, from wherever the focus is.
+TEST_CASE("the notes' keys mark and unmark their notes")
+{
+    struct Case
+    {
+        const char* keys; // letters; a capital with Shift, '^' before a repeat
+        std::vector<int> marked;
+        std::u16string_view told; // on the focused button; empty: nothing told
+    };
+    const Case cases[] = {
+        {"c", {0}, u"C, marked"},
+        {"C", {1}, u"C sharp or D flat, marked"},
+        {"d", {2}, u"D, marked"},
+        {"D", {3}, u"D sharp or E flat, marked"},
+        {"e", {4}, u"E, marked"},
+        {"f", {5}, u"F, marked"},
+        {"F", {6}, u"F sharp or G flat, marked"},
+        {"g", {7}, u"G, marked"},
+        {"G", {8}, u"G sharp or A flat, marked"},
+        {"a", {9}, u"A, marked"},
+        {"A", {10}, u"A sharp or B flat, marked"},
+        {"b", {11}, u"B, marked"},
+        {"ee", {}, u"E, unmarked"},
+        {"e^e^e", {4}, u"E, marked"},
+        {"egC", {1, 4, 7}, u"C sharp or D flat, marked"},
+        {"EBhHz", {}, {}},
+    };
+    for (const char* focus : {"dn_1", "up_3", ""})
+        for (const Case& c : cases) {
+            CAPTURE(focus);
+            CAPTURE(c.keys);
+            Fixture f;
+            const CommandButton* focused = *focus != '\0' ? &f.main.button(focus) : nullptr;
+            f.main.surface()->focusChanged(focused);
+            bool repeat = false;
+            for (const char* k = c.keys; *k != '\0'; ++k) {
+                if (*k == '^') {
+                    repeat = true;
+                    continue;
+                }
+                const bool shift = *k >= 'A' && *k <= 'Z';
+                f.main.surface()->key({letterKey(*k), shift, false, false, repeat}, focused);
+                repeat = false;
+            }
+            model::KeyTableModel m;
+            for (int row : c.marked)
+                m.marked[std::size_t(row)] = true;
+            CHECK(f.differences(m) == "");
+            if (focused != nullptr)
+                CHECK(focused->accessibleDescription() ==
+                      (c.told.empty() ? f.main.button(focus).AccessibleDescription() : c.told));
+        }
 }

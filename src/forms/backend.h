@@ -13,8 +13,9 @@
 //   window's background, lines and labels through it (FormSurface::paint);
 // - windows: a FormPeer per loaded window (createFormPeer), with native push
 //   buttons at the core's boxes, above everything the core paints;
-// - input: the backend hands pointer presses and keys to the window's
-//   FormSurface and does what it answers;
+// - input: the backend hands pointer presses and keys (the physical key, the
+//   modifiers, whether it is an auto-repeat) to the window's FormSurface and
+//   does what it answers, and reports where the focus goes;
 // - changes of the desktop under a running window: the backend reports a new
 //   density or new fonts to FormSurface::refit and carries out
 //   FormPeer::refit; when the screens change it moves the window to where
@@ -119,6 +120,11 @@ public:
     // window keeps its top-left corner, unless the platform hands it a place
     // of its own for the new density (Windows' suggested rectangle).
     virtual void refit() = 0;
+    // The control's accessible description is to be told to a screen reader
+    // now (an announcement, or its own description back): send the platform's
+    // description-change event for it every time, even when the text is the
+    // same as last time, so that a repeated announcement is heard again.
+    virtual void described(const Control& control) = 0;
 };
 
 // Made by the backend for a window that loads. Refusing (null) is a failed

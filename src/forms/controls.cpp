@@ -2,6 +2,7 @@
 
 #include "forms/error.h"
 #include "forms/form.h"
+#include "forms/surface.h"
 #include "forms/text_lines.h"
 
 namespace forms {
@@ -28,8 +29,10 @@ std::u16string Control::accessibleName() const
 
 std::u16string Control::accessibleDescription() const
 {
-    const std::string name = displayName();
-    return std::u16string(name.begin(), name.end());
+    if (const FormSurface* surface = owner_.surface())
+        if (const std::u16string* announcement = surface->announcementOf(*this))
+            return *announcement;
+    return AccessibleDescription ? AccessibleDescription() : std::u16string();
 }
 
 std::vector<std::u16string> Control::accessibleLines() const

@@ -106,7 +106,10 @@ public:
     // says its caption. The backend asks again whenever a property changes.
     std::function<std::u16string()> AccessibleName;
     std::u16string accessibleName() const;
-    // Tells apart controls that say the same: the name with its index.
+    // What a screen reader says after the name: what the control does, for
+    // example. Unset, nothing. While the control carries an announcement of
+    // its window (Form::announce), the announcement instead.
+    std::function<std::u16string()> AccessibleDescription;
     std::u16string accessibleDescription() const;
     // The name line by line, for a reader that goes through a long text one
     // line at a time; a closing line break adds no line.

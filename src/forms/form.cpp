@@ -109,6 +109,12 @@ bool Form::Unload()
     return true;
 }
 
+void Form::announce(std::u16string_view text)
+{
+    if (surface_)
+        surface_->announce(text);
+}
+
 Control* Form::find(std::string_view name, std::int16_t index) const
 {
     for (const auto& control : controls_)

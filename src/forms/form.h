@@ -5,6 +5,7 @@
 #include "forms/controls.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -36,7 +37,17 @@ struct FormLayout
     StartUpPosition startUpPosition;
     std::span<const ControlRow> controls;
     SystemColors systemColors = SystemColors::Desktop;
+    // The window gets the letters' keys before its controls and raises KeyDown.
+    bool keyPreview = false;
+    // A screen reader presents the window as a dialog: it reads the window's
+    // text when the window comes up, without a further key.
+    bool dialog = false;
 };
+
+// The Shift argument of KeyDown: which modifier keys are down.
+inline constexpr std::int16_t kShiftMask = 1;
+inline constexpr std::int16_t kCtrlMask = 2;
+inline constexpr std::int16_t kAltMask = 4;
 
 class FormPeer;
 class FormSurface;
@@ -76,6 +87,17 @@ public:
     FormPeer* peer() const { return peer_.get(); }
     // Where the controls stand and how they are drawn; null while not loaded.
     FormSurface* surface() const { return surface_.get(); }
+
+    // A key went down while the window is active; raised only where the
+    // layout asks for key preview (FormSurface::key says which keys). KeyCode
+    // is the key's code ('A'..'Z' = 65..90 for the letters' keys, Caps Lock
+    // or not); setting it to 0 takes the key from the window's controls.
+    // Shift holds kShiftMask, kCtrlMask and kAltMask.
+    std::function<void(std::int16_t& KeyCode, std::int16_t Shift)> KeyDown;
+
+    // Tells a screen reader user what an action did, through the control that
+    // has the focus (FormSurface::announce); nothing while not loaded.
+    void announce(std::u16string_view text);
 
     void setWriteObserver(WriteObserver* observer) { observer_ = observer; }
     WriteObserver* writeObserver() const { return observer_; }

@@ -372,13 +372,23 @@ CommandButton* FormSurface::step(const CommandButton* from, int by) const
     return focusOrder_[static_cast<std::size_t>(((at + by) % n + n) % n)];
 }
 
-KeyAnswer FormSurface::key(Key key, bool shift, bool ctrlOrAlt, const CommandButton* focused) const
+KeyAnswer FormSurface::key(const KeyPress& press, const CommandButton* focused)
 {
-    if (ctrlOrAlt || focusOrder_.empty())
+    if (press.ctrl || press.alt)
         return {};
-    switch (key) {
+    if (isLetter(press.key)) {
+        if (press.repeat || !form_.layout().keyPreview || !form_.KeyDown)
+            return {};
+        std::int16_t code = static_cast<std::int16_t>(press.key);
+        const std::int16_t shift = press.shift ? kShiftMask : 0;
+        dispatch([&] { form_.KeyDown(code, shift); });
+        return code == 0 ? KeyAnswer{KeyAnswer::Handled, nullptr} : KeyAnswer{};
+    }
+    if (focusOrder_.empty())
+        return {};
+    switch (press.key) {
     case Key::Tab:
-        return {KeyAnswer::MoveFocus, step(focused, shift ? -1 : +1)};
+        return {KeyAnswer::MoveFocus, step(focused, press.shift ? -1 : +1)};
     case Key::Right:
     case Key::Down:
         return {KeyAnswer::MoveFocus, step(focused, +1)};
@@ -391,10 +401,48 @@ KeyAnswer FormSurface::key(Key key, bool shift, bool ctrlOrAlt, const CommandBut
         return {KeyAnswer::Click, const_cast<CommandButton*>(focused)};
     case Key::Space:
         return focused != nullptr ? KeyAnswer{KeyAnswer::Native, nullptr} : KeyAnswer{};
-    case Key::Other:
+    default:
         break;
     }
     return {};
+}
+
+void FormSurface::focusChanged(const CommandButton* focused)
+{
+    focused_ = focused;
+    if (announced_ != nullptr) {
+        stale_.push_back(announced_);
+        announced_ = nullptr;
+        announcement_.clear();
+    }
+    if (focused == nullptr)
+        return;
+    const auto it = std::find(stale_.begin(), stale_.end(), focused);
+    if (it == stale_.end())
+        return;
+    stale_.erase(it);
+    if (peer_ != nullptr)
+        peer_->described(*focused);
+}
+
+void FormSurface::announce(std::u16string_view text)
+{
+    if (focused_ == nullptr)
+        return;
+    if (announced_ != nullptr && announced_ != focused_)
+        stale_.push_back(announced_);
+    announced_ = focused_;
+    announcement_.assign(text);
+    const auto it = std::find(stale_.begin(), stale_.end(), announced_);
+    if (it != stale_.end())
+        stale_.erase(it);
+    if (peer_ != nullptr)
+        peer_->described(*announced_);
+}
+
+const std::u16string* FormSurface::announcementOf(const Control& control) const
+{
+    return announced_ == &control ? &announcement_ : nullptr;
 }
 
 void FormSurface::changed(Control& control, Property property)

@@ -7,23 +7,55 @@
 #include "forms/backend.h"
 #include "forms/colours.h"
 
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace forms {
 
 class Form;
 
-// A key as the surface understands it; the backend maps its own codes.
+// A key by the forms platform's key codes (KeyCode, the virtual-key codes of
+// Windows): the physical key, whatever character it types. The letters' keys
+// are 'A'..'Z' (65..90), with Caps Lock or Shift or not. A backend maps its own
+// codes to these; any key without one here is Other.
 enum class Key : std::uint8_t
 {
-    Tab,
-    Left,
-    Right,
-    Up,
-    Down,
-    Return, // Return and the keypad's Enter
-    Space,
-    Other
+    Other = 0,
+    Tab = 9,
+    Return = 13, // Return and the keypad's Enter
+    Space = 32,
+    Left = 37,
+    Up = 38,
+    Right = 39,
+    Down = 40,
+    A = 65,
+    Z = 90,
+};
+
+// The key of a letter 'A'..'Z' (or 'a'..'z'); Other for anything else.
+constexpr Key letterKey(char letter)
+{
+    if (letter >= 'a' && letter <= 'z')
+        letter = static_cast<char>(letter - 'a' + 'A');
+    return letter >= 'A' && letter <= 'Z' ? static_cast<Key>(letter) : Key::Other;
+}
+
+constexpr bool isLetter(Key key)
+{
+    return key >= Key::A && key <= Key::Z;
+}
+
+// A key going down, as the backend reports it: the physical key, the state
+// of the modifier keys, and whether it is the keyboard's auto-repeat of a key
+// held down (its first press is not).
+struct KeyPress
+{
+    Key key = Key::Other;
+    bool shift = false;
+    bool ctrl = false;
+    bool alt = false;
+    bool repeat = false;
 };
 
 struct KeyAnswer
@@ -34,6 +66,7 @@ struct KeyAnswer
         Native,    // the focused button handles it itself (Space: press, then click)
         MoveFocus, // give the focus to `target`
         Click,     // click `target`
+        Handled,   // the window has done all there is to do: nothing more
     };
     Kind kind = Ignore;
     CommandButton* target = nullptr;
@@ -109,7 +142,26 @@ public:
     // What a key does with the focus on `focused` (null when no button has
     // it). Tab and Right/Down go to the next button, Shift+Tab and Left/Up to
     // the previous one, round the ends; Return clicks; Space is the button's.
-    KeyAnswer key(Key key, bool shift, bool ctrlOrAlt, const CommandButton* focused) const;
+    // A letter's key without Ctrl or Alt goes to the window first, as the
+    // platform's KeyPreview does: it raises the form's KeyDown, once per key
+    // held down (its auto-repeats are ignored), and is Handled when KeyDown
+    // sets KeyCode to 0. A handler's run-time error is fatal, as a click's.
+    KeyAnswer key(const KeyPress& press, const CommandButton* focused);
+
+    // The focus: the backend reports every time a button of the window gets
+    // it (the window coming back to the front included), before a screen
+    // reader hears of the focus, and null when it leaves the window's buttons.
+    void focusChanged(const CommandButton* focused);
+    const CommandButton* focused() const { return focused_; }
+
+    // Tells a screen reader user what an action did: the text becomes the
+    // accessible description of the control with the focus, and the peer is
+    // told (FormPeer::described) each time, the same text again included.
+    // The next focus change takes it back: each control then says its own
+    // description again. Without a focused button nothing is told.
+    void announce(std::u16string_view text);
+    // The announcement a control carries, or null.
+    const std::u16string* announcementOf(const Control& control) const;
 
     void changed(Control& control, Property property) override;
 
@@ -143,6 +195,12 @@ private:
     std::vector<Entry> entries_; // every control, in declaration order
     std::vector<CommandButton*> focusOrder_;
     Label* pressed_ = nullptr;
+    const CommandButton* focused_ = nullptr;
+    const Control* announced_ = nullptr; // carries announcement_
+    std::u16string announcement_;
+    // Controls whose announcement a reader may still hold: told again of
+    // their own description when the focus comes back to them.
+    std::vector<const Control*> stale_;
     bool measured_ = false;
 };
 

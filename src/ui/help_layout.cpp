@@ -31,6 +31,8 @@ const FormLayout kHelpLayout{
     .startUpPosition = StartUpPosition::WindowsDefault,
     .controls = kHelpControls,
     .systemColors = SystemColors::Desktop,
+    .keyPreview = false,
+    .dialog = true,
 };
 
 } // namespace ui

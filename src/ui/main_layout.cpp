@@ -138,6 +138,8 @@ const FormLayout kMainLayout{
     // The chart is a sheet: black names, red marks, frames and lines on white,
     // whatever the desktop's colours.
     .systemColors = SystemColors::Standard,
+    // The notes' keys work wherever the window's focus is.
+    .keyPreview = true,
 };
 
 } // namespace ui

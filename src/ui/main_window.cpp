@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "conversion/note_keys.h"
 #include "conversion/spoken.h"
 #include "forms/application.h"
 #include "ui/layouts.h"
@@ -17,9 +18,14 @@ void MainWindow::bindEvents()
     using conversion::KeyTable;
     table_.attach();
 
+    // Every action tells a screen reader user what it did, through the
+    // control with the focus.
     forms::LabelArray& org = labelArray("org");
     for (int i = org.lowerBound(); i <= org.upperBound(); ++i)
-        org(i).Click = [this, i] { table_.org_Click(static_cast<std::int16_t>(i)); };
+        org(i).Click = [this, i, &cell = org(i)] {
+            table_.org_Click(static_cast<std::int16_t>(i));
+            announce(conversion::spokenMark(cell));
+        };
 
     struct LabelEvent
     {
@@ -34,16 +40,37 @@ void MainWindow::bindEvents()
     for (const auto& event : kChanges)
         label(event.name).Change = [this, handler = event.handler] { (table_.*handler)(); };
 
-    static constexpr LabelEvent kClicks[] = {
-        {"up_1", &KeyTable::up_1_Click},   {"up_2", &KeyTable::up_2_Click},
-        {"up_3", &KeyTable::up_3_Click},   {"dn_1", &KeyTable::dn_1_Click},
-        {"dn_2", &KeyTable::dn_2_Click},   {"dn_3", &KeyTable::dn_3_Click},
-        {"reset", &KeyTable::reset_Click},
+    struct ShiftEvent
+    {
+        std::string_view name;
+        void (KeyTable::*handler)();
+        int first; // the first column of its chain
     };
-    for (const auto& event : kClicks)
-        button(event.name).Click = [this, handler = event.handler] { (table_.*handler)(); };
+    static constexpr ShiftEvent kShifts[] = {
+        {"up_1", &KeyTable::up_1_Click, 1}, {"up_2", &KeyTable::up_2_Click, 2},
+        {"up_3", &KeyTable::up_3_Click, 3}, {"dn_1", &KeyTable::dn_1_Click, 1},
+        {"dn_2", &KeyTable::dn_2_Click, 2}, {"dn_3", &KeyTable::dn_3_Click, 3},
+    };
+    for (const auto& event : kShifts)
+        button(event.name).Click = [this, handler = event.handler, first = event.first] {
+            (table_.*handler)();
+            announce(conversion::spokenShiftResult(*this, first));
+        };
+    button("reset").Click = [this] {
+        table_.reset_Click();
+        announce(conversion::spokenState(*this));
+    };
 
     button("help_pb").Click = [this] { help_pb_Click(); };
+
+    // A note's key marks it as a click on its Original cell does.
+    KeyDown = [this](std::int16_t& KeyCode, std::int16_t Shift) {
+        const int row = conversion::noteOfKey(KeyCode, Shift);
+        if (row < 0)
+            return;
+        KeyCode = 0;
+        labelArray("org")(row).raiseClick();
+    };
     nameControls();
 }
 
@@ -57,6 +84,7 @@ void MainWindow::nameControls()
         forms::Label& cell = org(i);
         cell.AccessibleName = [&cell] { return conversion::spokenCell(cell); };
         cell.AccessibleAction = [&cell] { return conversion::spokenMarkAction(cell); };
+        cell.AccessibleDescription = [i] { return u"Key " + conversion::keyOfNote(i); };
     }
     forms::LabelArray& conv = labelArray("conv");
     for (int i = conv.lowerBound(); i <= conv.upperBound(); ++i)
@@ -69,11 +97,25 @@ void MainWindow::nameControls()
         const std::string digit = std::to_string(k);
         forms::Label& shift = label("ud_" + digit);
         shift.AccessibleName = [column, &shift] { return conversion::spokenShift(column, shift); };
-        button("up_" + digit).AccessibleName = [column] { return u"Up, " + column; };
-        button("dn_" + digit).AccessibleName = [column] { return u"Down, " + column; };
+        forms::CommandButton& up = button("up_" + digit);
+        forms::CommandButton& down = button("dn_" + digit);
+        up.AccessibleName = [column] { return u"Up, " + column; };
+        down.AccessibleName = [column] { return u"Down, " + column; };
+        up.AccessibleDescription = [this, k] {
+            return conversion::spokenShiftAction(*this, k, +1);
+        };
+        down.AccessibleDescription = [this, k] {
+            return conversion::spokenShiftAction(*this, k, -1);
+        };
     }
-    button("reset").AccessibleName = [] { return std::u16string(u"Reset"); };
-    button("help_pb").AccessibleName = [] { return std::u16string(u"Help"); };
+    forms::CommandButton& reset = button("reset");
+    reset.AccessibleName = [] { return std::u16string(u"Reset"); };
+    reset.AccessibleDescription = [] {
+        return std::u16string(u"Sets every count to 0 and clears every mark");
+    };
+    forms::CommandButton& help = button("help_pb");
+    help.AccessibleName = [] { return std::u16string(u"Help"); };
+    help.AccessibleDescription = [] { return std::u16string(u"Opens a short usage text"); };
 }
 
 void MainWindow::Form_Load()

@@ -364,18 +364,13 @@ Box workArea(const forms::Form& form)
     return {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
 }
 
-void pressAccessibly(const forms::Form& form, std::u16string_view description)
+void pressAccessibly(const forms::Control& control)
 {
-    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(windowOf(form));
-    for (int i = 0; window != nullptr && i < window->childCount(); ++i) {
-        QAccessibleInterface* child = window->child(i);
-        if (child != nullptr &&
-            child->text(QAccessible::Description).toStdU16String() == description &&
-            child->actionInterface() != nullptr) {
-            child->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-            return;
-        }
-    }
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(windowOf(control.owner()));
+    QAccessibleInterface* child =
+        window != nullptr ? window->child(accessibleChildIndex(control)) : nullptr;
+    if (child != nullptr && child->actionInterface() != nullptr)
+        child->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
 }
 
 } // namespace testplatform

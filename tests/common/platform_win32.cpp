@@ -468,30 +468,19 @@ Box workArea(const forms::Form& form)
 }
 
 // As a reader in another process does it: the client area's object, the
-// child with this description, its default action.
-void pressAccessibly(const forms::Form& form, std::u16string_view description)
+// child in the control's place, its default action.
+void pressAccessibly(const forms::Control& control)
 {
     IAccessible* root = nullptr;
-    AccessibleObjectFromWindow(hwndOf(form), static_cast<DWORD>(OBJID_CLIENT),
+    AccessibleObjectFromWindow(hwndOf(control.owner()), static_cast<DWORD>(OBJID_CLIENT),
                                __uuidof(IAccessible), reinterpret_cast<void**>(&root));
     if (root == nullptr)
         return;
-    LONG count = 0;
-    root->get_accChildCount(&count);
-    for (LONG id = 1; id <= count; ++id) {
-        VARIANT child;
-        VariantInit(&child);
-        child.vt = VT_I4;
-        child.lVal = id;
-        BSTR text = nullptr;
-        root->get_accDescription(child, &text);
-        const bool found =
-            text != nullptr && std::u16string_view(reinterpret_cast<const char16_t*>(text),
-                                                   SysStringLen(text)) == description;
-        SysFreeString(text);
-        if (found)
-            root->accDoDefaultAction(child);
-    }
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = accessibleChildIndex(control) + 1;
+    root->accDoDefaultAction(child);
     root->Release();
 }
 

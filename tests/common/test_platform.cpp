@@ -26,4 +26,17 @@ Image image(const forms::Control& control)
     return part;
 }
 
+int accessibleChildIndex(const forms::Control& control)
+{
+    int index = 0;
+    for (const auto& other : control.owner().controls()) {
+        if (other->accessibleRole() == forms::AccessibleRole::None)
+            continue;
+        if (other.get() == &control)
+            return index;
+        ++index;
+    }
+    return -1;
+}
+
 } // namespace testplatform

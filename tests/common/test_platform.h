@@ -170,8 +170,11 @@ void click(const forms::Form& form, Point point, bool twice = false);
 // The whole window, frame included, on the screen; the screen's work area.
 Box frameOnScreen(const forms::Form& form);
 Box workArea(const forms::Form& form);
-// A screen reader presses the control with this description through the
-// platform's accessibility interface, as a user of one would.
-void pressAccessibly(const forms::Form& form, std::u16string_view description);
+// A screen reader presses the control through the platform's accessibility
+// interface, as a user of one would: the window's child in the place the
+// control has among them (declaration order, lines left out).
+void pressAccessibly(const forms::Control& control);
+// That place, from 0; -1 for a control a reader does not see.
+int accessibleChildIndex(const forms::Control& control);
 
 } // namespace testplatform

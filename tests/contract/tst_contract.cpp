@@ -312,6 +312,34 @@ TEST_CASE("Space, Return and Enter click the focused button; other keys do nothi
     }
 }
 
+TEST_CASE("a letter's key reaches the window: A marks its note, Shift+A its sharp, again unmarks")
+{
+    Shown shown;
+    REQUIRE(testplatform::focused() == "dn_1");
+    const struct
+    {
+        bool shift;
+        int row;
+        forms::Color after;
+    } presses[] = {{false, 9, forms::kRed},
+                   {true, 10, forms::kRed},
+                   {false, 9, forms::kBlack},
+                   {true, 10, forms::kBlack}};
+    for (const auto& p : presses) {
+        CAPTURE(p.shift);
+        testplatform::pressKey(Key::Letter, p.shift);
+        CHECK(shown.cell(0, p.row).ForeColor() == p.after);
+    }
+    // The buttons' keys are as they were: the focus stayed.
+    CHECK(testplatform::focused() == "dn_1");
+    CHECK(shown.main.label("ud_1").Caption() == u"0");
+    // A key KeyDown leaves to the controls reaches KeyDown once all the same.
+    int raised = 0;
+    shown.main.KeyDown = [&](std::int16_t&, std::int16_t) { ++raised; };
+    testplatform::pressKey(Key::Letter);
+    CHECK(raised == 1);
+}
+
 TEST_CASE("a click marks an Original note once; a double-click too, then DblClick")
 {
     const Shown shown;

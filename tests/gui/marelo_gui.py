@@ -148,11 +148,16 @@ class MainWindowTest(unittest.TestCase):
     def launch(target, cleanup):
         target.x = XServer().__enter__()
         cleanup(target.x.__exit__, None, None, None)
+        target.before_program(target, cleanup)
         target.app = App(target.x, target.extra_env)
         cleanup(target.app.__exit__, None, None, None)
         target.main = target.app.window("Marelo")
         target.start = MainWindowTest.painted(target)
         target.reader = TableReader(target.start)
+
+    @staticmethod
+    def before_program(target, cleanup):
+        """What runs on the display before the program starts."""
 
     @staticmethod
     def painted(self):

@@ -31,6 +31,13 @@ BUTTONS = {
     "up_3": (344, 248, 41, 25),
 }
 
+# The window's controls by their layout names, in the order a screen reader
+# finds them: the layout's declaration order, lines left out.
+CHILDREN = (("help_pb", "up_1", "dn_1", "Label100") + tuple(f"org({r})" for r in range(ROWS)) +
+            ("ud_1",) + tuple(f"conv({base + r})" for base in (0, 20, 40) for r in range(ROWS)) +
+            tuple(f"Label101({k})" for k in range(3)) +
+            ("up_2", "dn_2", "dn_3", "up_3", "ud_2", "ud_3", "reset"))
+
 WHITE = (255, 255, 255)
 RED = (255, 0, 0)
 

@@ -13,7 +13,7 @@ import pyatspi
 from gi.repository import GLib
 
 from marelo_gui import MainWindowTest
-from picture import cell_rect, center
+from picture import CHILDREN, cell_rect, center
 from xsession import DEADLINE
 
 WORDS = ("C", "C sharp or D flat", "D", "D sharp or E flat", "E", "F", "F sharp or G flat", "G",
@@ -23,7 +23,7 @@ NAME_CHANGED = "object:property-change:accessible-name"
 
 
 def cell(column, row):
-    """The description of a note cell: column 0 is Original."""
+    """The layout name of a note cell: column 0 is Original."""
     return f"org({row})" if column == 0 else f"conv({20 * (column - 1) + row})"
 
 
@@ -43,10 +43,12 @@ class ScreenReader(MainWindowTest):
                           if a is not None and a.get_process_id() == pid), None),
             "the program on the accessibility bus")
         self.frame = self.until(lambda: self.frame_named("Marelo"), "the main window's frame")
-        self.controls = {child.description: child for child in self.frame}
+        # Each child by its layout name: readers never hear those.
+        self.controls = dict(zip(CHILDREN, self.frame))
+        self.names = {child: name for name, child in self.controls.items()}
 
     def hear(self, event):
-        self.heard.append((event.source.description, event.source.name))
+        self.heard.append((getattr(self, "names", {}).get(event.source, "?"), event.source.name))
 
     def until(self, condition, what):
         """Handles the bus's events until condition() gives a true value."""
@@ -62,9 +64,8 @@ class ScreenReader(MainWindowTest):
                 self.fail("gave up waiting for " + what)
             time.sleep(0.02)
 
-    def frame_named(self, title):
-        frames = [f for f in self.application
-                  if f.getRole() == pyatspi.ROLE_FRAME and f.name == title]
+    def frame_named(self, title, role=pyatspi.ROLE_FRAME):
+        frames = [f for f in self.application if f.getRole() == role and f.name == title]
         return frames[0] if frames else None
 
     def says(self, expected, what):
@@ -105,6 +106,9 @@ class ScreenReader(MainWindowTest):
             expected[f"Label101({k - 1})"] = column
         expected.update({"reset": "Reset", "help_pb": "Help", "Label100": "Original"})
         self.assertEqual({d: c.name for d, c in self.controls.items()}, expected)
+        # No layout name reaches a reader, as a name or a description.
+        for control in self.controls.values():
+            self.assertNotIn(control.description, CHILDREN)
         for description, control in self.controls.items():
             button = description in ("reset", "help_pb") or description[:3] in ("up_", "dn_")
             role = pyatspi.ROLE_PUSH_BUTTON if button else pyatspi.ROLE_LABEL
@@ -141,7 +145,9 @@ class ScreenReader(MainWindowTest):
                   "pressing Reset")
         self.expect("the same on the screen")
         self.press_accessible("help_pb")
-        help_frame = self.until(lambda: self.frame_named("HELP"), "the help window's frame")
+        # A dialog, whose text a reader reads when it comes up.
+        help_frame = self.until(lambda: self.frame_named("HELP", pyatspi.ROLE_DIALOG),
+                                "the help window's dialog")
         texts = [child.name for child in help_frame]
         self.assertEqual(len(texts), 1)
         lines = texts[0].split("\n")

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """The keyboard from outside: the focus starts on Down under Converted_1, Space
-and Return press the focused button, and Tab walks the eight buttons."""
+and Return press the focused button, Tab walks the eight buttons, and the
+notes' letters mark notes by their keys, Caps Lock or not, once per key held."""
 
 import sys
 import unittest
@@ -56,6 +57,38 @@ class Keyboard(MainWindowTest):
         self.x.key("Tab", shift=True)
         self.key_press("space", "reset")
         self.expect("Shift+Tab back to RESET and Space")
+
+    def test_letters_mark_notes_with_caps_lock_on(self):
+        # Caps Lock makes "e" type "E", and Shift "c": the keys are what count.
+        self.x.key("Caps_Lock")
+        self.addCleanup(self.x.key, "Caps_Lock")
+        self.x.key("e")
+        self.model.toggle(4)
+        self.x.key("c", shift=True)
+        self.model.toggle(1)
+        self.x.key("g")
+        self.model.toggle(7)
+        self.expect("E, Shift+C and G with Caps Lock on")
+        self.x.key("g")
+        self.model.toggle(7)
+        self.x.key("space")
+        self.model.press("dn_1")
+        self.expect("G again, then Space on Down")
+
+    def test_a_held_key_marks_once(self):
+        presses = self.x.key_presses(self.main, "a")
+        self.addCleanup(presses.close)
+        self.x.key_down("a")
+        try:
+            # The server repeats the held key: the window gets it again and again.
+            self.x.wait_for(lambda: presses() >= 4, "the held key to repeat")
+        finally:
+            self.x.key_down("a", down=False)
+        self.model.toggle(9)
+        self.expect("A held down")
+        self.x.key("a", shift=True)
+        self.model.toggle(10)
+        self.expect("then Shift+A")
 
     def help_windows(self):
         return self.app.windows("HELP")

@@ -2,11 +2,14 @@
 means to look at its windows and to send them input from outside."""
 
 import os
+import pty
+import re
 import select
 import shutil
 import signal
 import subprocess
 import tempfile
+import threading
 import time
 
 from PIL import Image
@@ -246,6 +249,31 @@ class XServer:
         xtest.fake_input(self.display, X.ButtonRelease, 1)
         self.display.sync()
 
+    def key_down(self, name, down=True):
+        """A key goes down (or up) and stays so: held, the server repeats it."""
+        code = self.display.keysym_to_keycode(XK.string_to_keysym(name))
+        xtest.fake_input(self.display, X.KeyPress if down else X.KeyRelease, code)
+        self.display.sync()
+
+    def key_presses(self, window, name):
+        """Counts the presses of a key that reach a window, repeats included:
+        call the result to learn how many have come so far."""
+        watcher = xdisplay.Display(self.name)
+        target = watcher.create_resource_object("window", window.id)
+        target.change_attributes(event_mask=X.KeyPressMask)
+        watcher.sync()
+        code = watcher.keysym_to_keycode(XK.string_to_keysym(name))
+        count = [0]
+
+        def presses():
+            while watcher.pending_events():
+                happened = watcher.next_event()
+                if happened.type == X.KeyPress and happened.detail == code:
+                    count[0] += 1
+            return count[0]
+        presses.close = watcher.close
+        return presses
+
     def key(self, name, shift=False):
         code = self.display.keysym_to_keycode(XK.string_to_keysym(name))
         shift_code = self.display.keysym_to_keycode(XK.XK_Shift_L)
@@ -367,3 +395,142 @@ class App:
             return self.process.wait(DEADLINE)
         except subprocess.TimeoutExpired:
             raise AssertionError("the program did not end") from None
+
+
+class ScreenReader:
+    """Orca on the server's display and on the session bus this process runs
+    in (dbus-run-session), with a home, settings and a speech-dispatcher of its
+    own that speaks into ALSA's null device. What it says comes from its debug
+    output, one "SPEECH OUTPUT" entry per utterance; that output is flushed
+    line by line only to a terminal, so Orca runs on a pseudo-terminal."""
+
+    HERE = os.path.dirname(os.path.abspath(__file__))
+    SPEECH = re.compile(r"^[0-9:.]+ - SPEECH OUTPUT: '(.*)$")
+    # An utterance's end: its closing quote, then the voice's settings.
+    END = re.compile(r"^(.*)' ?\[?\{.*\}\]?$")
+
+    def __init__(self, server):
+        self.server = server
+        self.folder = os.path.join(server.folder, "reader")
+        self.speech = None
+        self.orca = None
+        self.lines = []
+        self.said = []
+        self._lock = threading.Lock()
+        self._reader = None
+
+    def env(self):
+        env = self.server.env()
+        for name, sub in (("HOME", "home"), ("XDG_CONFIG_HOME", "config"),
+                          ("XDG_DATA_HOME", "data"), ("XDG_CACHE_HOME", "cache"),
+                          ("XDG_RUNTIME_DIR", "run")):
+            env[name] = os.path.join(self.folder, sub)
+        # Orca's few desktop settings stay in its process.
+        env["GSETTINGS_BACKEND"] = "memory"
+        return env
+
+    def __enter__(self):
+        try:
+            self._start()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def _start(self):
+        env = self.env()
+        for name in ("HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                     "XDG_RUNTIME_DIR"):
+            os.makedirs(env[name], mode=0o700, exist_ok=True)
+        # speech-dispatcher will not start without a sound device it can open.
+        config = os.path.join(env["XDG_CONFIG_HOME"], "speech-dispatcher")
+        shutil.copytree("/etc/speech-dispatcher", config)
+        with open(os.path.join(config, "speechd.conf"), "a") as conf:
+            conf.write('\nAudioOutputMethod "alsa"\nAudioALSADevice "null"\n')
+        socket = os.path.join(env["XDG_RUNTIME_DIR"], "speech-dispatcher", "speechd.sock")
+        with open(os.path.join(self.folder, "speechd.log"), "w") as log:
+            self.speech = subprocess.Popen(
+                ["speech-dispatcher", "--run-single", "--timeout", "0",
+                 "--communication-method", "unix_socket", "--socket-path", socket],
+                env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
+                start_new_session=True)
+
+        def speech_ready():
+            if self.speech.poll() is not None:
+                raise AssertionError("speech-dispatcher ended: " + self._speech_log())
+            return os.path.exists(socket)
+        self.server.wait_for(speech_ready, "speech-dispatcher's socket")
+
+        master, slave = pty.openpty()
+        try:
+            self.orca = subprocess.Popen(
+                ["/usr/bin/python3", os.path.join(self.HERE, "run_orca.py")], env=env,
+                stdin=slave, stdout=slave, stderr=slave, start_new_session=True)
+        finally:
+            os.close(slave)
+        self._reader = threading.Thread(target=self._read, args=(master,), daemon=True)
+        self._reader.start()
+        # Ready: its listeners are registered and it speaks.
+        self.wait_said(lambda said: "Screen reader on." in said, "Orca to start")
+
+    def _speech_log(self):
+        with open(os.path.join(self.folder, "speechd.log"), errors="replace") as log:
+            return log.read()[-2000:]
+
+    def _read(self, master):
+        """Takes Orca's output as it comes, so that Orca never waits on a full terminal."""
+        pending = b""
+        utterance = None
+        while True:
+            try:
+                chunk = os.read(master, 65536)
+            except OSError:
+                break
+            if not chunk:
+                break
+            pending += chunk
+            *complete, pending = pending.split(b"\n")
+            for raw in complete:
+                line = raw.decode("utf-8", "replace").rstrip("\r")
+                with self._lock:
+                    self.lines.append(line)
+                if utterance is None:
+                    start = self.SPEECH.match(line)
+                    if not start:
+                        continue
+                    utterance, line = [], start.group(1)
+                else:
+                    line = line[18:] if line.startswith(" " * 18) else line.lstrip()
+                end = self.END.match(line)
+                utterance.append(end.group(1) if end else line)
+                if end:
+                    with self._lock:
+                        self.said.append("\n".join(utterance))
+                    utterance = None
+        os.close(master)
+
+    def utterances(self, since=0):
+        with self._lock:
+            return list(self.said[since:])
+
+    def wait_said(self, condition, what):
+        """Waits until condition(utterances) holds for what Orca has said."""
+        def check():
+            if self.orca.poll() is not None:
+                raise AssertionError(f"Orca ended ({self.orca.returncode}):\n" + self.log())
+            return condition(self.utterances())
+        try:
+            return self.server.wait_for(check, what)
+        except AssertionError as error:
+            raise AssertionError(f"{error}; Orca said {self.utterances()}") from None
+
+    def log(self, lines=60):
+        with self._lock:
+            return "\n".join(self.lines[-lines:])
+
+    def __exit__(self, *exc):
+        _stop(self.orca)
+        if self._reader is not None:
+            self._reader.join(5)
+        _stop(self.speech)
+        return False

@@ -155,6 +155,124 @@ inline void runFor(std::chrono::milliseconds time)
     until([] { return false; }, time);
 }
 
+// An event as a reader gets it, with what it reads of the element then.
+struct Heard
+{
+    DWORD event;
+    HWND root; // the top-level window of the event's window
+    HWND hwnd;
+    LONG object;
+    LONG child;
+    std::u16string name; // as read when the event came
+    std::u16string description;
+    long role;
+};
+
+inline std::vector<Heard>* listening = nullptr;
+
+inline void CALLBACK hear(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD,
+                          DWORD)
+{
+    if (listening == nullptr)
+        return;
+    std::u16string name, description;
+    long role = -1;
+    IAccessible* found = nullptr;
+    VARIANT id;
+    VariantInit(&id);
+    if (SUCCEEDED(AccessibleObjectFromEvent(hwnd, static_cast<DWORD>(object),
+                                            static_cast<DWORD>(child), &found, &id)) &&
+        found != nullptr) {
+        const Element element{found, id.vt == VT_I4 ? id.lVal : CHILDID_SELF};
+        name = msaa::name(element);
+        description = msaa::description(element);
+        role = msaa::role(element);
+        found->Release();
+    }
+    listening->push_back(
+        {event, GetAncestor(hwnd, GA_ROOT), hwnd, object, child, name, description, role});
+}
+
+// What a reader hears from a process (this one unless told) while it lives.
+class Listener
+{
+public:
+    // Out of context, events come after the handler that raised them, as a
+    // screen reader gets them; in context (this process only), at once.
+    explicit Listener(DWORD context = WINEVENT_OUTOFCONTEXT, DWORD process = GetCurrentProcessId())
+        : hook_(SetWinEventHook(EVENT_MIN, EVENT_MAX,
+                                context == WINEVENT_INCONTEXT ? GetModuleHandleW(nullptr) : nullptr,
+                                &hear, process, 0, context))
+    {
+        listening = &heard;
+    }
+    ~Listener()
+    {
+        UnhookWinEvent(hook_);
+        listening = nullptr;
+    }
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+
+    bool hooked() const { return hook_ != nullptr; }
+
+    // The events a reader acts on, of a window's or its controls' client areas.
+    std::vector<Heard> told(HWND window) const
+    {
+        std::vector<Heard> found;
+        for (const Heard& h : heard)
+            if ((h.hwnd == window || h.root == window) && h.object == OBJID_CLIENT &&
+                (h.event == EVENT_OBJECT_FOCUS || h.event == EVENT_OBJECT_NAMECHANGE ||
+                 h.event == EVENT_OBJECT_DESCRIPTIONCHANGE || h.event == EVENT_OBJECT_SHOW ||
+                 h.event == EVENT_OBJECT_HIDE))
+                found.push_back(h);
+        return found;
+    }
+
+    // Runs the messages until nothing new has come for a while.
+    void settle()
+    {
+        std::size_t seen = heard.size();
+        int quiet = 0;
+        until([&] {
+            quiet = heard.size() == seen ? quiet + 1 : 0;
+            seen = heard.size();
+            return quiet >= 15;
+        });
+    }
+
+    std::vector<Heard> heard;
+
+private:
+    HWINEVENTHOOK hook_;
+};
+
+inline std::string eventName(DWORD event)
+{
+    switch (event) {
+    case EVENT_OBJECT_FOCUS:
+        return "EVENT_OBJECT_FOCUS";
+    case EVENT_OBJECT_NAMECHANGE:
+        return "EVENT_OBJECT_NAMECHANGE";
+    case EVENT_OBJECT_DESCRIPTIONCHANGE:
+        return "EVENT_OBJECT_DESCRIPTIONCHANGE";
+    case EVENT_OBJECT_SHOW:
+        return "EVENT_OBJECT_SHOW";
+    case EVENT_OBJECT_HIDE:
+        return "EVENT_OBJECT_HIDE";
+    case EVENT_OBJECT_STATECHANGE:
+        return "EVENT_OBJECT_STATECHANGE";
+    case EVENT_SYSTEM_FOREGROUND:
+        return "EVENT_SYSTEM_FOREGROUND";
+    case EVENT_SYSTEM_CAPTURESTART:
+        return "EVENT_SYSTEM_CAPTURESTART";
+    case EVENT_SYSTEM_CAPTUREEND:
+        return "EVENT_SYSTEM_CAPTUREEND";
+    default:
+        return "another event";
+    }
+}
+
 // The notes in words, by row.
 inline const std::u16string kWords[12] = {
     u"C", u"C sharp or D flat", u"D", u"D sharp or E flat", u"E", u"F", u"F sharp or G flat",
@@ -216,6 +334,29 @@ inline std::u16string expectedName(const forms::ControlRow& row, const model::Ke
     if (n.starts_with("ud_"))
         return column(k) + u" shift " + number(table.counts[static_cast<std::size_t>(k - 1)]);
     return (n.starts_with("up_") ? u"Up, " : u"Down, ") + column(k);
+}
+
+// What a control of the main window says it does: a button its action with
+// its chain, an Original cell the key that marks it, nothing for the rest.
+inline std::u16string expectedDescription(const forms::ControlRow& row)
+{
+    const std::string_view n = row.name;
+    if (n == "org") {
+        static const char16_t* const kKeys[12] = {u"C",       u"Shift+C", u"D",       u"Shift+D",
+                                                  u"E",       u"F",       u"Shift+F", u"G",
+                                                  u"Shift+G", u"A",       u"Shift+A", u"B"};
+        return u"Key " + std::u16string(kKeys[row.index]);
+    }
+    if (n == "reset")
+        return u"Sets every count to 0 and clears every mark";
+    if (n == "help_pb")
+        return u"Opens a short usage text";
+    if (!n.starts_with("up_") && !n.starts_with("dn_"))
+        return u"";
+    static const char16_t* const kChains[3] = {u"Converted_1, Converted_2 and Converted_3",
+                                               u"Converted_2 and Converted_3", u"Converted_3"};
+    return (n.starts_with("up_") ? u"Raises " : u"Lowers ") +
+           std::u16string(kChains[n.back() - '1']) + u" by a semitone";
 }
 
 inline bool isButton(const forms::ControlRow& row)

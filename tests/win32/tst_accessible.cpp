@@ -17,117 +17,11 @@
 #include <vector>
 
 using namespace forms;
+using msaa::Heard;
+using msaa::Listener;
 using wintest::hwndOf;
 
 namespace {
-
-struct Heard
-{
-    DWORD event;
-    HWND root; // the top-level window of the event's window
-    HWND hwnd;
-    LONG object;
-    LONG child;
-    std::u16string name; // as read when the event came
-    std::u16string description;
-};
-
-std::vector<Heard>* listening = nullptr;
-
-void CALLBACK hear(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD)
-{
-    if (listening == nullptr)
-        return;
-    std::u16string name, description;
-    IAccessible* found = nullptr;
-    VARIANT id;
-    VariantInit(&id);
-    if (SUCCEEDED(AccessibleObjectFromEvent(hwnd, static_cast<DWORD>(object),
-                                            static_cast<DWORD>(child), &found, &id)) &&
-        found != nullptr) {
-        const msaa::Element element{found, id.vt == VT_I4 ? id.lVal : CHILDID_SELF};
-        name = msaa::name(element);
-        description = msaa::description(element);
-        found->Release();
-    }
-    listening->push_back(
-        {event, GetAncestor(hwnd, GA_ROOT), hwnd, object, child, name, description});
-}
-
-// What a reader hears from this process while it lives.
-class Listener
-{
-public:
-    // Out of context, events come after the handler that raised them, as a
-    // screen reader gets them; in context, at once.
-    explicit Listener(DWORD context = WINEVENT_OUTOFCONTEXT)
-        : hook_(SetWinEventHook(EVENT_MIN, EVENT_MAX,
-                                context == WINEVENT_INCONTEXT ? GetModuleHandleW(nullptr) : nullptr,
-                                &hear, GetCurrentProcessId(), 0, context))
-    {
-        listening = &heard;
-    }
-    ~Listener()
-    {
-        UnhookWinEvent(hook_);
-        listening = nullptr;
-    }
-    Listener(const Listener&) = delete;
-    Listener& operator=(const Listener&) = delete;
-
-    bool hooked() const { return hook_ != nullptr; }
-
-    // The events a reader acts on, of a window's or its controls' client areas.
-    std::vector<Heard> told(HWND window) const
-    {
-        std::vector<Heard> found;
-        for (const Heard& h : heard)
-            if ((h.hwnd == window || h.root == window) && h.object == OBJID_CLIENT &&
-                (h.event == EVENT_OBJECT_FOCUS || h.event == EVENT_OBJECT_NAMECHANGE ||
-                 h.event == EVENT_OBJECT_SHOW || h.event == EVENT_OBJECT_HIDE))
-                found.push_back(h);
-        return found;
-    }
-
-    // Runs the messages until nothing new has come for a while.
-    void settle()
-    {
-        std::size_t seen = heard.size();
-        int quiet = 0;
-        msaa::until([&] {
-            quiet = heard.size() == seen ? quiet + 1 : 0;
-            seen = heard.size();
-            return quiet >= 15;
-        });
-    }
-
-    std::vector<Heard> heard;
-
-private:
-    HWINEVENTHOOK hook_;
-};
-
-std::string eventName(DWORD event)
-{
-    switch (event) {
-    case EVENT_OBJECT_FOCUS:
-        return "EVENT_OBJECT_FOCUS";
-    case EVENT_OBJECT_NAMECHANGE:
-        return "EVENT_OBJECT_NAMECHANGE";
-    case EVENT_OBJECT_SHOW:
-        return "EVENT_OBJECT_SHOW";
-    case EVENT_OBJECT_HIDE:
-        return "EVENT_OBJECT_HIDE";
-    case EVENT_OBJECT_STATECHANGE:
-        return "EVENT_OBJECT_STATECHANGE";
-    case EVENT_SYSTEM_CAPTURESTART:
-        return "EVENT_SYSTEM_CAPTURESTART";
-    case EVENT_SYSTEM_CAPTUREEND:
-        return "EVENT_SYSTEM_CAPTUREEND";
-    default:
-        return "another event";
-    }
-}
 
 const std::vector<const ControlRow*>& mainRows()
 {
@@ -153,17 +47,27 @@ std::string described(LONG child)
     return testing::utf8(msaa::displayName(*rows[static_cast<std::size_t>(child - 1)]));
 }
 
+// The child id of the button whose own window this is, or 0.
+long buttonOf(const Form& form, HWND hwnd)
+{
+    for (const auto& control : form.controls())
+        if (control->kind() == ControlKind::CommandButton && hwndOf(*control) == hwnd)
+            return idOf(control->name(), control->index());
+    return 0;
+}
+
 // An event as one line: what happened to which element, and the name read.
 std::string said(DWORD event, LONG child, std::u16string_view name)
 {
-    return eventName(event) + " " + described(child) + " \"" + testing::utf8(name) + "\"";
+    return msaa::eventName(event) + " " + described(child) + " \"" + testing::utf8(name) + "\"";
 }
 
 std::vector<std::string> said(const std::vector<Heard>& heard)
 {
     std::vector<std::string> lines;
     for (const Heard& h : heard)
-        lines.push_back(said(h.event, h.child, h.name));
+        lines.push_back(said(h.event, h.child,
+                             h.event == EVENT_OBJECT_DESCRIPTIONCHANGE ? h.description : h.name));
     return lines;
 }
 
@@ -207,7 +111,9 @@ struct Shown
     {
         main.Show();
         SetForegroundWindow(hwndOf(main));
-        wintest::pump();
+        // Active, with the focus where it starts: what an action tells
+        // reaches a reader through the button with the focus.
+        CHECK(msaa::until([&] { return GetFocus() == hwndOf(main.button("dn_1")); }));
     }
 };
 
@@ -216,7 +122,8 @@ struct Shown
 // The list a reader hears for one click on Up under Converted_1 with E marked:
 // the focus comes to the button (told by the system, of the button's own
 // window), then the three counts and the 36 converted cells change their
-// names, column by column, each once.
+// names, column by column, each once, and last the button with the focus
+// tells what the press did.
 TEST_CASE("a click on Up under Converted_1 with E marked tells the focus, then every count and "
           "its column")
 {
@@ -239,10 +146,11 @@ TEST_CASE("a click on Up under Converted_1 with E marked tells the focus, then e
         "What a reader hears for a click on Up under Converted_1 with E marked:";
     for (std::size_t i = 0; i < reader.heard.size(); ++i) {
         const Heard& h = reader.heard[i];
-        const std::string source = h.hwnd == window ? "main, child " + described(h.child)
-                                                    : "window of " + testing::utf8(h.description);
+        const std::string source = h.hwnd == window
+                                       ? "main, child " + described(h.child)
+                                       : "window of " + described(buttonOf(main, h.hwnd));
         transcript += "\n  " + padded(std::to_string(i + 1) + ".", 4) +
-                      padded(eventName(h.event), 25) + padded(source, 21) + "\"" +
+                      padded(msaa::eventName(h.event), 25) + padded(source, 21) + "\"" +
                       testing::utf8(h.name) + "\"";
     }
     MESSAGE(transcript);
@@ -251,7 +159,7 @@ TEST_CASE("a click on Up under Converted_1 with E marked tells the focus, then e
     std::vector<Heard> told = reader.told(window);
     for (Heard& h : told)
         if (h.hwnd != window)
-            h.child = idOf(testing::utf8(h.description));
+            h.child = buttonOf(main, h.hwnd);
     const std::vector<std::string> got = said(told);
 
     // Expected: the focus, then ud_1 and its column, ud_2 and its, ud_3 and its.
@@ -263,6 +171,9 @@ TEST_CASE("a click on Up under Converted_1 with E marked tells the focus, then e
             expected.push_back(said(EVENT_OBJECT_NAMECHANGE, idOf("conv", 20 * (k - 1) + r),
                                     msaa::kWords[(r + 1) % 12] + (r == 4 ? u", marked" : u"")));
     }
+    expected.push_back(
+        said(EVENT_OBJECT_DESCRIPTIONCHANGE, idOf("up_1"),
+             u"Converted_1 shift 1, Converted_2 shift 1, Converted_3 shift 1. E: F"));
     CHECK_EQ(got.size(), expected.size());
     for (std::size_t i = 0; i < std::min(got.size(), expected.size()); ++i) {
         CAPTURE(i);
@@ -270,7 +181,9 @@ TEST_CASE("a click on Up under Converted_1 with E marked tells the focus, then e
     }
 }
 
-TEST_CASE("a mark changes the names of its row only")
+// A mark with the mouse renames its row, and the button with the focus tells
+// of it; the focus stays where it was.
+TEST_CASE("a mark changes the names of its row only, and is told by the focused button")
 {
     Shown shown;
     ui::MainWindow& main = shown.main;
@@ -280,15 +193,18 @@ TEST_CASE("a mark changes the names of its row only")
     click(main, main.labelArray("org")(7));
     CHECK(msaa::until([&] { return main.labelArray("org")(7).ForeColor() == 0xFF; }));
     reader.settle();
-    std::vector<Heard> renamed = reader.told(hwndOf(main));
-    std::erase_if(renamed, [](const Heard& h) { return h.event != EVENT_OBJECT_NAMECHANGE; });
+    std::vector<Heard> told = reader.told(hwndOf(main));
+    for (Heard& h : told)
+        if (h.hwnd != hwndOf(main))
+            h.child = buttonOf(main, h.hwnd);
     const std::vector<std::string> expected{
         said(EVENT_OBJECT_NAMECHANGE, idOf("org", 7), u"G, marked"),
         said(EVENT_OBJECT_NAMECHANGE, idOf("conv", 7), u"G, marked"),
         said(EVENT_OBJECT_NAMECHANGE, idOf("conv", 27), u"G, marked"),
         said(EVENT_OBJECT_NAMECHANGE, idOf("conv", 47), u"G, marked"),
+        said(EVENT_OBJECT_DESCRIPTIONCHANGE, idOf("dn_1"), u"G, marked"),
     };
-    CHECK_EQ(said(renamed), expected);
+    CHECK_EQ(said(told), expected);
 }
 
 TEST_CASE("the focus moving between buttons is told")

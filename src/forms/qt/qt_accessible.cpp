@@ -12,6 +12,11 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QTimer>
 
 #include <map>
 #include <vector>
@@ -74,7 +79,7 @@ public:
         case QAccessible::Name:
             return name_;
         case QAccessible::Description:
-            return toQString(label_->accessibleDescription());
+            return spoken(label_->accessibleDescription());
         default:
             return {};
         }
@@ -158,7 +163,11 @@ LabelAccessible* labelInterface(const FormWidget* window, const Control& control
 class WindowAccessible final : public QAccessibleWidget
 {
 public:
-    explicit WindowAccessible(FormWidget* window) : QAccessibleWidget(window, QAccessible::Window)
+    // A dialog's text is what a reader reads when the dialog comes up.
+    explicit WindowAccessible(FormWidget* window)
+        : QAccessibleWidget(window, window->form() != nullptr && window->form()->layout().dialog
+                                        ? QAccessible::Dialog
+                                        : QAccessible::Window)
     {
     }
 
@@ -210,6 +219,16 @@ public:
     {
     }
 
+    // The description is the core's at every moment: an announcement while
+    // the button carries one.
+    QString text(QAccessible::Text t) const override
+    {
+        const CommandButton* button = static_cast<PushButton*>(widget())->button();
+        if (t == QAccessible::Description)
+            return button != nullptr ? spoken(button->accessibleDescription()) : QString();
+        return QAccessibleWidget::text(t);
+    }
+
     QStringList actionNames() const override
     {
         return QStringList{pressAction()} + QAccessibleWidget::actionNames();
@@ -247,9 +266,46 @@ QAccessibleInterface* accessibleFor(const QString&, QObject* object)
     return nullptr;
 }
 
+// The active window and its focus, told again.
+void tellActiveWindow()
+{
+    auto* window = qobject_cast<FormWidget*>(QApplication::activeWindow());
+    if (window == nullptr || window->form() == nullptr || !QAccessible::isActive())
+        return;
+    QAccessible::State active;
+    active.active = true;
+    QAccessibleStateChangeEvent activated(window, active);
+    QAccessible::updateAccessibility(&activated);
+    if (QWidget* focus = window->focusWidget()) {
+        QAccessibleEvent event(focus, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+// Qt's bridge reaches the accessibility bus a moment after the program
+// starts; a window that became active before is never told to a reader that
+// was already running, which then says nothing of the program. Once the
+// bridge is up, the active window and its focus are told again; a reader
+// that had heard them takes them as the focus it already has.
+class BridgeWatch final : public QAccessible::ActivationObserver
+{
+public:
+    void accessibilityActiveChanged(bool active) override
+    {
+        // The bridge finishes setting itself up after telling its observers.
+        if (active)
+            QTimer::singleShot(0, qApp, &tellActiveWindow);
+    }
+};
+
 void installFactory()
 {
-    static const bool installed = (QAccessible::installFactory(accessibleFor), true);
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleFor);
+        static BridgeWatch watch;
+        QAccessible::installActivationObserver(&watch);
+        return true;
+    }();
     (void)installed;
 }
 
@@ -272,7 +328,6 @@ void describeWindow(FormWidget& window)
 void describe(QWidget& widget, const Control& control)
 {
     installFactory();
-    widget.setAccessibleDescription(toQString(control.accessibleDescription()));
     widget.setAccessibleName(spoken(control.accessibleName()));
 }
 
@@ -283,6 +338,40 @@ void controlChanged(FormWidget& window, const Control& control)
         return;
     QAccessibleEvent event(label, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
+}
+
+// Qt's bridge (6.4) passes no description change on to AT-SPI: the event goes
+// out here, as the bridge sends its own, on its connection to the
+// accessibility bus and from the path it gives the object. Sent every time,
+// the same text included: a repeated announcement is heard again.
+void descriptionChanged(FormWidget& window, const Control& control)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface* target = nullptr;
+    if (control.kind() == ControlKind::CommandButton) {
+        if (PushButton* widget = window.widgetOf(static_cast<const CommandButton*>(&control)))
+            target = QAccessible::queryAccessibleInterface(widget);
+    } else {
+        target = labelInterface(&window, control);
+    }
+    if (target == nullptr)
+        return;
+    QDBusConnection bus(QStringLiteral("a11y"));
+    if (!bus.isConnected()) {
+        // No such connection: a bridge of another kind, which may pass the change on itself.
+        QAccessibleEvent event(target, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
+        return;
+    }
+    const QString path = QStringLiteral("/org/a11y/atspi/accessible/") +
+                         QString::number(QAccessible::uniqueId(target));
+    QDBusMessage event = QDBusMessage::createSignal(
+        path, QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("PropertyChange"));
+    event.setArguments({QStringLiteral("accessible-description"), 0, 0,
+                        QVariant::fromValue(QDBusVariant(target->text(QAccessible::Description))),
+                        QVariant::fromValue(QVariantMap())});
+    bus.send(event);
 }
 
 void forgetWindow(FormWidget& window)

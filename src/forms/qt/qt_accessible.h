@@ -16,6 +16,8 @@ void describeWindow(FormWidget& window);
 void describe(QWidget& widget, const Control& control);
 // What a control shows has changed: tells a screen reader when its name has.
 void controlChanged(FormWidget& window, const Control& control);
+// A control's description is to be told to a screen reader now.
+void descriptionChanged(FormWidget& window, const Control& control);
 // The window retires: its children go from the accessibility tree.
 void forgetWindow(FormWidget& window);
 

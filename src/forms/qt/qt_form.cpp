@@ -5,6 +5,7 @@
 #include "forms/qt/qt_text.h"
 #include "forms/qt/qt_widgets.h"
 
+#include <QApplication>
 #include <QBackingStore>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -47,8 +48,12 @@ private:
     QPainter painter_;
 };
 
+// The physical key: Qt names a letter's key by its capital, with Shift or
+// Caps Lock or neither.
 Key toKey(int key)
 {
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return static_cast<Key>(static_cast<int>(Key::A) + (key - Qt::Key_A));
     switch (key) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -90,12 +95,24 @@ PushButton::PushButton(CommandButton& button, FormWidget& window)
     });
 }
 
+void PushButton::focusInEvent(QFocusEvent* event)
+{
+    // Before the focus reaches a screen reader: the button then says its own
+    // description, not what a press told before.
+    if (button_ != nullptr)
+        if (FormSurface* surface = window_.surface())
+            surface->focusChanged(button_);
+    QPushButton::focusInEvent(event);
+}
+
 bool PushButton::event(QEvent* event)
 {
     // Before QWidget::event, which would take Tab for its own focus chain.
     if (event->type() == QEvent::KeyPress && button_ != nullptr &&
         window_.handleKey(static_cast<QKeyEvent*>(event), button_))
         return true;
+    if (event->type() == QEvent::KeyRelease)
+        window_.keyReleased(*static_cast<QKeyEvent*>(event));
     return QPushButton::event(event);
 }
 
@@ -372,9 +389,36 @@ void FormWidget::mouseReleaseEvent(QMouseEvent* event)
     }
 }
 
+void FormWidget::keyReleaseEvent(QKeyEvent* event)
+{
+    keyReleased(*event);
+    QWidget::keyReleaseEvent(event);
+}
+
+// The X server repeats a held key as a release and a press at the same
+// moment; Qt calls the pair a repeat only when the press has come in before
+// the release is handled. No hand lets go of a key and presses it again
+// within the same millisecond. Only a key the platform reported counts
+// (a native scan code): events made up inside the program carry no time.
+void FormWidget::keyReleased(const QKeyEvent& event)
+{
+    if (event.isAutoRepeat() || event.nativeScanCode() == 0)
+        return;
+    lastRelease_ = {event.nativeScanCode(), event.timestamp()};
+}
+
+bool FormWidget::repeated(const QKeyEvent& event) const
+{
+    return event.isAutoRepeat() ||
+           (event.nativeScanCode() != 0 && lastRelease_.key == event.nativeScanCode() &&
+            lastRelease_.time == event.timestamp());
+}
+
 void FormWidget::keyPressEvent(QKeyEvent* event)
 {
-    if (!handleKey(event, nullptr))
+    // A key that a focused button passed on has been to the surface already.
+    const bool fromButton = qobject_cast<PushButton*>(QApplication::focusWidget()) != nullptr;
+    if (fromButton || !handleKey(event, nullptr))
         QWidget::keyPressEvent(event);
 }
 
@@ -383,18 +427,27 @@ bool FormWidget::handleKey(QKeyEvent* event, CommandButton* focused)
     if (form_ == nullptr)
         return false;
     const Qt::KeyboardModifiers modifiers = event->modifiers();
-    const bool shift = modifiers.testFlag(Qt::ShiftModifier) || event->key() == Qt::Key_Backtab;
-    const bool ctrlOrAlt =
-        modifiers.testFlag(Qt::ControlModifier) || modifiers.testFlag(Qt::AltModifier);
-    const KeyAnswer answer = form_->surface()->key(toKey(event->key()), shift, ctrlOrAlt, focused);
+    KeyPress press;
+    press.key = toKey(event->key());
+    press.shift = modifiers.testFlag(Qt::ShiftModifier) || event->key() == Qt::Key_Backtab;
+    press.ctrl = modifiers.testFlag(Qt::ControlModifier);
+    press.alt = modifiers.testFlag(Qt::AltModifier);
+    press.repeat = repeated(*event);
+    ++inEvent_;
+    const KeyAnswer answer = form_->surface()->key(press, focused);
+    --inEvent_;
+    if (form_ == nullptr)
+        return true;
     switch (answer.kind) {
     case KeyAnswer::MoveFocus:
         if (PushButton* widget = widgetOf(answer.target))
-            widget->setFocus(shift ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+            widget->setFocus(press.shift ? Qt::BacktabFocusReason : Qt::TabFocusReason);
         return true;
     case KeyAnswer::Click:
         if (PushButton* widget = widgetOf(answer.target))
             widget->click();
+        return true;
+    case KeyAnswer::Handled:
         return true;
     case KeyAnswer::Native:
     case KeyAnswer::Ignore:
@@ -436,6 +489,7 @@ public:
     void invalidate(const PixelRect& area) override { widget_->update(widget_->toLogical(area)); }
     void changed(const Control& control, Property) override { controlChanged(*widget_, control); }
     void refit() override { widget_->refit(); }
+    void described(const Control& control) override { descriptionChanged(*widget_, control); }
 
 private:
     FormWidget* widget_;

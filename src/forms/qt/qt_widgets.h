@@ -29,6 +29,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     CommandButton* button_;
@@ -62,6 +63,8 @@ public:
 
     // Does what the surface answers to a key; false when it is not the window's.
     bool handleKey(QKeyEvent* event, CommandButton* focused);
+    // A key went up in the window, wherever its focus is.
+    void keyReleased(const QKeyEvent& event);
 
     // The desktop may have changed under the window: its density, its fonts
     // or its screens. The core measures anew and says where the window goes.
@@ -76,19 +79,29 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
+    struct KeyRelease
+    {
+        quint64 key = 0;
+        quint64 time = 0;
+    };
+
     void detach();
     int dpi() const;
     void keepOnScreens();
+    // Whether a key's press is the repeat of a key held down.
+    bool repeated(const QKeyEvent& event) const;
 
     Form* form_;
     QImage canvas_; // the client area in device pixels, when the window is scaled
     std::vector<PushButton*> buttons_;
     bool shownBefore_ = false;
     int inEvent_ = 0;
+    KeyRelease lastRelease_;
 };
 
 } // namespace forms::qt

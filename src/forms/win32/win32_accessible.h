@@ -11,6 +11,7 @@
 #include "forms/win32/win32_system.h"
 
 #include <memory>
+#include <optional>
 
 namespace forms::win32 {
 
@@ -28,8 +29,6 @@ public:
     virtual RECT lineBox(const Control& label, int line) const = 0;
     // The control a click at `point` would reach, or null.
     virtual const Control* controlAt(POINT point) const = 0;
-    // The control with the keyboard focus, or null.
-    virtual const Control* focusedControl() const = 0;
     // Exactly what a click on the control does, errors included.
     virtual void press(Control& control) = 0;
 
@@ -51,9 +50,14 @@ public:
     AccessibleBridge(const AccessibleBridge&) = delete;
     AccessibleBridge& operator=(const AccessibleBridge&) = delete;
 
-    // The answer to the window's WM_GETOBJECT: the client area's object, or 0
-    // for what the system answers itself.
-    LRESULT getObject(WPARAM wParam, LPARAM lParam);
+    // A press a reader asked for, posted to the window to run once the
+    // reader's call has returned; wParam is the child id.
+    static constexpr UINT kPressMessage = WM_APP + 1;
+
+    // The bridge's part of the window's messages: WM_GETOBJECT (the client
+    // area's object) and kPressMessage. Null for what the window or the system
+    // answers itself.
+    std::optional<LRESULT> message(UINT message, WPARAM wParam, LPARAM lParam);
     // A control that is a native window of its own (a push button): its own
     // WM_GETOBJECT answers with the same element as the window's. The system
     // tells screen readers when such a window takes the focus, and they then
@@ -62,6 +66,8 @@ public:
 
     // The control's property changed: tells screen readers if its name did.
     void nameChanged(const Control& control);
+    // The control's description is to be told to screen readers now.
+    void descriptionChanged(const Control& control);
     void shown();
     void hidden();
 

@@ -93,6 +93,8 @@ private:
 
 Key toKey(WPARAM key)
 {
+    if (key >= 'A' && key <= 'Z')
+        return static_cast<Key>(key);
     switch (key) {
     case VK_TAB:
         return Key::Tab;
@@ -399,6 +401,11 @@ void FormWindow::changed(const Control& control, Property)
     accessible_->nameChanged(control);
 }
 
+void FormWindow::described(const Control& control)
+{
+    accessible_->descriptionChanged(control);
+}
+
 void FormWindow::restoreFocus()
 {
     SetFocus(focus_ != nullptr && IsWindow(focus_) ? focus_ : hwnd_);
@@ -422,11 +429,16 @@ bool FormWindow::keyboard(const MSG& message)
     FormWindow* window = of(message.hwnd);
     if (window == nullptr || window->form_ == nullptr)
         return false;
-    const bool shift = GetKeyState(VK_SHIFT) < 0;
-    const bool ctrlOrAlt = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+    KeyPress press;
+    press.key = toKey(message.wParam);
+    press.shift = GetKeyState(VK_SHIFT) < 0;
+    press.ctrl = GetKeyState(VK_CONTROL) < 0;
+    press.alt = GetKeyState(VK_MENU) < 0;
+    press.repeat = (message.lParam & (1 << 30)) != 0; // the key was already down
     CommandButton* focused = window->focusedButton();
-    const KeyAnswer answer =
-        window->form_->surface()->key(toKey(message.wParam), shift, ctrlOrAlt, focused);
+    const KeyAnswer answer = window->form_->surface()->key(press, focused);
+    if (window->form_ == nullptr)
+        return true;
     switch (answer.kind) {
     case KeyAnswer::MoveFocus:
         window->giveFocus(answer.target);
@@ -434,6 +446,8 @@ bool FormWindow::keyboard(const MSG& message)
     case KeyAnswer::Click:
         if (ButtonWindow* button = window->windowOf(answer.target))
             button->click();
+        return true;
+    case KeyAnswer::Handled:
         return true;
     case KeyAnswer::Native:
     case KeyAnswer::Ignore:
@@ -515,10 +529,6 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             dispatch([form] { form->Unload(); });
         return 0;
     }
-    case WM_GETOBJECT:
-        if (const LRESULT object = accessible_->getObject(wParam, lParam))
-            return object;
-        break;
     case WM_ENDSESSION:
         if (wParam != 0 && !ended()) {
             Form* form = form_;
@@ -561,6 +571,8 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     default:
+        if (const auto answer = accessible_->message(message, wParam, lParam))
+            return *answer;
         break;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);

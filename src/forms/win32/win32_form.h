@@ -55,6 +55,7 @@ public:
     void invalidate(const PixelRect& area) override;
     void refit() override;
     void changed(const Control& control, Property property) override;
+    void described(const Control& control) override;
 
     HWND hwnd() const override { return hwnd_; }
     Form* form() const override { return form_; }
@@ -68,7 +69,6 @@ public:
     RECT controlBox(const Control& control) const override;
     RECT lineBox(const Control& label, int line) const override;
     const Control* controlAt(POINT point) const override;
-    const Control* focusedControl() const override { return focusedButton(); }
     void press(Control& control) override;
 
     // The program's window that holds `hwnd` (itself or one of its buttons), or null.

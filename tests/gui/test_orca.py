@@ -1,0 +1,130 @@
+#!/usr/bin/python3
+"""What a screen reader user hears: Orca itself, running before the program
+starts, on a private display and session bus (run it with dbus-run-session --
+/usr/bin/python3 test_orca.py). Each step's utterances are compared in full,
+Orca's echo of the keys pressed left aside."""
+
+import os
+import sys
+import unittest
+
+from marelo_gui import MainWindowTest
+from xsession import ScreenReader
+
+HELP_LINES = (
+    "Thank you for download this free ware made by ",
+    "   Down と Up のボタンを押すだけです",
+    "   ボタンの上の数字はシフト数です",
+    "   Original 列上をクリックすると、マークできます",
+    "   Converted_1 _2 _3 列がシフト数に応じて変化します",
+    "Converted_1 > _2 > _3 と従属関係になります",
+    "アンサンブルでそれぞれ異なるキーを使用する時などに役立つでしょう",
+    "My HomePageURL\u3000",
+)
+
+
+def echo(utterance):
+    """Orca's echo of a key ("space ", "left shift "): the key's name and a blank."""
+    return utterance.endswith(" ")
+
+
+class HeardWithOrca(MainWindowTest):
+    extra_env = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
+
+    @staticmethod
+    def before_program(target, cleanup):
+        if "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
+            raise AssertionError("needs a session bus of its own: run it with dbus-run-session")
+        target.orca = ScreenReader(target.x).__enter__()
+        cleanup(target.orca.__exit__, None, None, None)
+        target.mark = len(target.orca.utterances())
+        target.heard = []  # what a user heard, step by step
+
+    def step(self, what, keys, expected):
+        """Presses the keys; Orca then says `expected` (key echo aside), and nothing else."""
+        start = self.mark
+        for name, shift in keys:
+            self.x.key(name, shift=shift)
+
+        def spoken(said):
+            return [u for u in said[start:] if not echo(u)]
+
+        self.orca.wait_said(lambda said: len(spoken(said)) >= len(expected),
+                            f"Orca to speak after {what}")
+        said = spoken(self.orca.utterances())
+        self.mark = len(self.orca.utterances())
+        self.heard.append((what, self.orca.utterances(start)))
+        self.assertEqual(said, expected, f"{what}: Orca said {self.orca.utterances()}")
+
+    def test_every_action_is_heard(self):
+        step = self.step
+        step("start", [], ["Marelo frame.", "Down, Converted_1 push button.",
+                           "Lowers Converted_1, Converted_2 and Converted_3 by a semitone."])
+        step("Tab", [("Tab", False)],
+             ["Up, Converted_1 push button.",
+              "Raises Converted_1, Converted_2 and Converted_3 by a semitone."])
+        step("Space on Up under Converted_1", [("space", False)],
+             ["Converted_1 shift 1, Converted_2 shift 1, Converted_3 shift 1"])
+        self.model.press("up_1")
+        step("E", [("e", False)], ["E, marked"])
+        self.model.toggle(4)
+        step("Space again", [("space", False)],
+             ["Converted_1 shift 2, Converted_2 shift 2, Converted_3 shift 2. E: F sharp or G flat"])
+        self.model.press("up_1")
+        step("Shift+C", [("c", True)], ["C sharp or D flat, marked"])
+        self.model.toggle(1)
+        self.expect("the keys' presses and marks")
+        # Flat review reads the chart row by row, as it shows now.
+        self.x.key_down("KP_Insert")
+        step("flat review from the top", [("KP_Home", False)],
+             ["Original Converted_1 Converted_2 Converted_3"])
+        self.x.key_down("KP_Insert", down=False)
+        step("flat review: the first row", [("KP_Page_Up", False)], ["C D D D"])
+        marked = "D sharp or E flat, marked"
+        step("flat review: the second row", [("KP_Page_Up", False)],
+             [f"C sharp or D flat, marked {marked} {marked} {marked}"])
+        # The focus moves: each button says what it does, not what a press said.
+        step("Shift+Tab", [("Tab", True)],
+             ["Down, Converted_1 push button.",
+              "Lowers Converted_1, Converted_2 and Converted_3 by a semitone."])
+        step("Shift+Tab to RESET", [("Tab", True)],
+             ["Reset push button.", "Sets every count to 0 and clears every mark."])
+        reset = "Converted_1 shift 0, Converted_2 shift 0, Converted_3 shift 0. Nothing marked"
+        step("RESET", [("space", False)], [reset])
+        # The same words again are heard again.
+        step("RESET again", [("space", False)], [reset])
+        self.model.press("reset")
+        self.expect("RESET")
+        # Back on RESET, which last told a result: it says what it does.
+        step("Shift+Tab away from RESET", [("Tab", True)],
+             ["Up, Converted_3 push button.", "Raises Converted_3 by a semitone."])
+        step("Tab back to RESET", [("Tab", False)],
+             ["Reset push button.", "Sets every count to 0 and clears every mark."])
+        for button, does in (("Up, Converted_3", "Raises Converted_3"),
+                             ("Down, Converted_3", "Lowers Converted_3"),
+                             ("Down, Converted_2", "Lowers Converted_2 and Converted_3"),
+                             ("Up, Converted_2", "Raises Converted_2 and Converted_3")):
+            step(f"Shift+Tab to {button}", [("Tab", True)],
+                 [f"{button} push button.", f"{does} by a semitone."])
+        step("Shift+Tab to Help", [("Tab", True)],
+             ["Help push button.", "Opens a short usage text."])
+        # The help text is read when its window comes up, without a further key.
+        before = self.mark
+        self.x.key("space")
+        self.orca.wait_said(lambda said: any(u.startswith("HELP dialog") for u in said[before:]),
+                            "the help window to be read")
+        text = next(u for u in self.orca.utterances(before) if u.startswith("HELP dialog"))
+        self.heard.append(("opening help", self.orca.utterances(before)))
+        lines = text[len("HELP dialog "):].split("\n")
+        self.assertEqual(len(lines), 10, lines)  # nine, each ended by a line break
+        for line, start in zip([lines[i] for i in (0, 1, 2, 3, 4, 5, 6, 8)], HELP_LINES):
+            self.assertTrue(line.startswith(start), (line, start))
+        self.assertEqual(lines[7], "")
+        # What a user heard, step by step.
+        for what, utterances in self.heard:
+            print(f"{what}: {utterances}", file=sys.stderr)
+
+
+if __name__ == "__main__":
+    result = unittest.main(argv=sys.argv[:1], exit=False, verbosity=2).result
+    sys.exit(0 if result.wasSuccessful() else 1)
