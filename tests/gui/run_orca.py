@@ -12,9 +12,12 @@ debug.debugLevel = debug.LEVEL_ALL
 debug.eventDebugLevel = debug.LEVEL_OFF
 debug.debugFile = sys.stdout
 
-from orca import orca  # noqa: E402  after the debug settings, as the launcher does
+from orca import orca, settings  # noqa: E402  after the debug settings, as the launcher does
 
 manager = orca.getSettingsManager()
 manager.activate(None, {})
 sys.path.insert(0, manager.getPrefsDir())
+# Orca takes a start that lasts over 10 seconds for a hang and kills itself;
+# a test machine under load may be that slow.
+settings.timeoutTime = 60
 sys.exit(orca.main())

@@ -1,6 +1,7 @@
 """A private X server, the program under test as a separate process, and the
 means to look at its windows and to send them input from outside."""
 
+import atexit
 import os
 import pty
 import re
@@ -24,6 +25,21 @@ SCREEN_HEIGHT = 768
 # program gets there at once, a broken one never does. A shorter deadline
 # speeds up hunting for faults.
 DEADLINE = float(os.environ.get("MARELO_GUI_DEADLINE", "20"))
+
+
+def private_accessibility_bus():
+    """Makes the accessibility bus that this process's session bus starts a
+    bus of its own. at-spi-bus-launcher puts its socket in the user's runtime
+    folder, which every session of the user shares (~/.cache without
+    XDG_RUNTIME_DIR): two runs at once would take each other's bus. Call it
+    before anything asks for the accessibility bus."""
+    if "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
+        raise RuntimeError("needs a session bus of its own: run it with dbus-run-session")
+    folder = tempfile.mkdtemp(prefix="marelo-a11y-")
+    atexit.register(shutil.rmtree, folder, True)
+    subprocess.run(["dbus-update-activation-environment", f"XDG_RUNTIME_DIR={folder}"],
+                   check=True)
+    return folder
 
 
 def program_path():
@@ -522,7 +538,15 @@ class ScreenReader:
         try:
             return self.server.wait_for(check, what)
         except AssertionError as error:
-            raise AssertionError(f"{error}; Orca said {self.utterances()}") from None
+            raise AssertionError(f"{error}; Orca said {self.utterances()}; the events it had "
+                                 "last:\n" + self.events()) from None
+
+    def events(self, count=30):
+        """The last events Orca's log names, for a failure's report."""
+        with self._lock:
+            found = [line for line in self.lines if "EVENT MANAGER: " in line or
+                     "ERROR" in line]
+        return "\n".join(found[-count:])
 
     def log(self, lines=60):
         with self._lock:
