@@ -38,14 +38,6 @@ long AccessibleLink::idOf(const Control& control) const
 
 namespace {
 
-// A child id as a call gives it; anything but a 32-bit integer names no child.
-struct ChildId
-{
-    long value;
-    ChildId(long id) : value(id) {}
-    ChildId(const VARIANT& id) : value(id.vt == VT_I4 ? id.lVal : LONG_MIN) {}
-};
-
 // What a call is about: the client area (no control), a control, or one line
 // of a label.
 struct Target
@@ -58,8 +50,8 @@ struct Target
 struct Facts
 {
     std::u16string name, description, action;
-    long role, state;
-    RECT box;
+    long role = ROLE_SYSTEM_STATICTEXT, state = 0;
+    RECT box{};
 };
 
 // The answers, in the form a reader takes them.
@@ -136,7 +128,7 @@ public:
 
     STDMETHOD(get_accParent)(IDispatch** out) override
     {
-        return on(CHILDID_SELF, out, [&](const Target&) {
+        return on(selfId(), out, [&](const Target&) {
             if (self_ != CHILDID_SELF)
                 return *out = makeAccessibleObject(link_, CHILDID_SELF), S_OK;
             return AccessibleObjectFromWindow(host().hwnd(), static_cast<DWORD>(OBJID_WINDOW),
@@ -145,7 +137,7 @@ public:
     }
     STDMETHOD(get_accChildCount)(LONG* out) override
     {
-        return on(CHILDID_SELF, out, [&](const Target&) { return *out = childCount(), S_OK; });
+        return on(selfId(), out, [&](const Target&) { return *out = childCount(), S_OK; });
     }
     // A simple element is reached through this object with its id.
     STDMETHOD(get_accChild)(VARIANT id, IDispatch** out) override
@@ -160,7 +152,7 @@ public:
 
     STDMETHOD(get_accFocus)(VARIANT* out) override
     {
-        return on(CHILDID_SELF, out, [&](const Target& self) {
+        return on(selfId(), out, [&](const Target& self) {
             const Control* focused = link_->focused();
             if (self_ != CHILDID_SELF)
                 return focused == self.control ? put(out, CHILDID_SELF) : S_FALSE;
@@ -206,7 +198,7 @@ public:
 
     STDMETHOD(accHitTest)(LONG x, LONG y, VARIANT* out) override
     {
-        return on(CHILDID_SELF, out, [&](const Target& self) {
+        return on(selfId(), out, [&](const Target& self) {
             const POINT at{x, y};
             if (const RECT box = facts(self).box; !PtInRect(&box, at))
                 return S_FALSE;
@@ -239,35 +231,41 @@ public:
 private:
     static constexpr HRESULT none = DISP_E_MEMBERNOTFOUND;
 
+    // The object itself, as a call names it.
+    static VARIANT selfId()
+    {
+        VARIANT id{};
+        return put(&id, CHILDID_SELF), id;
+    }
     AccessibleHost& host() const { return *link_->host; }
     // The label whose lines this object's children are; null for the client area.
     Control* own() const { return self_ != CHILDID_SELF ? link_->child(self_) : nullptr; }
 
     // The one way every call finds what `id` names for this object, and then
     // answers for it. An answer is cleared first; `out` null means none is due.
-    template <class Out, class Answer> HRESULT on(ChildId id, Out* out, Answer&& answer) const
+    template <class Out, class Answer>
+    HRESULT on(const VARIANT& id, Out* out, Answer&& answer) const
     {
         if (out == nullptr)
             return E_POINTER;
         *out = Out{};
         return on(id, answer);
     }
-    template <class Answer> HRESULT on(ChildId id, Answer&& answer) const
+    template <class Answer> HRESULT on(const VARIANT& id, Answer&& answer) const
     {
         if (link_->form() == nullptr)
             return CO_E_OBJNOTCONNECTED;
-        if (id.value == LONG_MIN)
+        if (id.vt != VT_I4)
             return E_INVALIDARG;
-        Control* label = own();
-        if (self_ != CHILDID_SELF && label == nullptr)
+        const Target self{own()};
+        if (self_ != CHILDID_SELF && self.control == nullptr)
             return CO_E_OBJNOTCONNECTED;
-        const Target target = id.value == CHILDID_SELF ? Target{label}
-                              : label != nullptr ? Target{label, static_cast<int>(id.value) - 1}
-                                                 : Target{link_->child(id.value)};
-        const bool known = id.value == CHILDID_SELF ||
-                           (label != nullptr ? id.value >= 1 && id.value <= lineCount(*label)
-                                             : target.control != nullptr);
-        return known ? answer(target) : E_INVALIDARG;
+        if (id.lVal == CHILDID_SELF)
+            return answer(self);
+        if (id.lVal < 1 || id.lVal > childCount())
+            return E_INVALIDARG;
+        return answer(self.control != nullptr ? Target{self.control, static_cast<int>(id.lVal) - 1}
+                                              : Target{link_->child(id.lVal)});
     }
     // One fact of an element; one that it may lack is none (S_FALSE) when empty.
     template <class Out, class Fact>
@@ -282,47 +280,35 @@ private:
     Facts facts(const Target& target) const
     {
         const HWND hwnd = host().hwnd();
-        const auto onScreen = [hwnd](RECT box) {
-            MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&box), 2);
-            return box;
-        };
-        const long shown = IsWindowVisible(hwnd) ? 0 : STATE_SYSTEM_INVISIBLE;
-        const auto focusable = [shown](bool focused) {
-            return shown | STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0);
-        };
-        if (target.control == nullptr) {
-            RECT client{};
-            GetClientRect(hwnd, &client);
+        const Control* control = target.control;
+        Facts facts;
+        facts.state = IsWindowVisible(hwnd) ? 0 : STATE_SYSTEM_INVISIBLE;
+        if (control == nullptr) {
+            // A dialog's text is read when it comes up.
+            facts.role = link_->form()->layout().dialog ? ROLE_SYSTEM_DIALOG : ROLE_SYSTEM_CLIENT;
             wchar_t title[256] = {};
             GetWindowTextW(hwnd, title, 256);
-            // A dialog's text is read when it comes up.
-            const bool dialog = link_->form()->layout().dialog;
-            return {fromWide(title),
-                    u"",
-                    u"",
-                    dialog ? ROLE_SYSTEM_DIALOG : ROLE_SYSTEM_CLIENT,
-                    focusable(GetFocus() == hwnd),
-                    onScreen(client)};
+            facts.name = fromWide(title);
+            GetClientRect(hwnd, &facts.box);
+        } else if (target.line >= 0) {
+            facts.name = control->accessibleLines()[static_cast<std::size_t>(target.line)];
+            facts.box = host().lineBox(*control, target.line);
+        } else {
+            const std::vector<std::u16string> lines = control->accessibleLines();
+            facts.name = lines.size() > 1 ? lines[0] : control->accessibleName();
+            for (std::size_t i = 1; i < lines.size(); ++i)
+                facts.name += u"\r\n" + lines[i];
+            facts.description = control->accessibleDescription();
+            facts.action = control->accessibleAction();
+            if (control->accessibleRole() == AccessibleRole::PushButton)
+                facts.role = ROLE_SYSTEM_PUSHBUTTON;
+            facts.box = host().controlBox(*control);
         }
-        const Control& control = *target.control;
-        const std::vector<std::u16string> lines = control.accessibleLines();
-        if (target.line >= 0)
-            return {lines[static_cast<std::size_t>(target.line)],
-                    u"",
-                    u"",
-                    ROLE_SYSTEM_STATICTEXT,
-                    shown,
-                    onScreen(host().lineBox(control, target.line))};
-        std::u16string name = lines.size() > 1 ? lines[0] : control.accessibleName();
-        for (std::size_t i = 1; i < lines.size(); ++i)
-            name += u"\r\n" + lines[i];
-        const bool button = control.accessibleRole() == AccessibleRole::PushButton;
-        return {name,
-                control.accessibleDescription(),
-                control.accessibleAction(),
-                button ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_STATICTEXT,
-                control.takesFocus() ? focusable(link_->focused() == &control) : shown,
-                onScreen(host().controlBox(control))};
+        const bool focused = control == nullptr ? GetFocus() == hwnd : link_->focused() == control;
+        if (control == nullptr || (target.line < 0 && control->takesFocus()))
+            facts.state |= STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0);
+        MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&facts.box), 2);
+        return facts;
     }
 
     long childCount() const
