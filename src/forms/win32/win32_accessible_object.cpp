@@ -242,7 +242,7 @@ private:
     Control* own() const { return self_ != CHILDID_SELF ? link_->child(self_) : nullptr; }
 
     // The one way every call finds what `id` names for this object, and then
-    // answers for it. An answer is cleared first; `out` null means none is due.
+    // answers for it; an answer the call takes is cleared first.
     template <class Out, class Answer>
     HRESULT on(const VARIANT& id, Out* out, Answer&& answer) const
     {
