@@ -311,11 +311,7 @@ private:
         return facts;
     }
 
-    long childCount() const
-    {
-        const Control* label = own();
-        return label != nullptr ? lineCount(*label) : static_cast<long>(link_->children().size());
-    }
+    long childCount() const { return own() ? lineCount(*own()) : long(link_->children().size()); }
     // A child that is an object of its own: a label of several lines.
     bool isObject(long id) const
     {
