@@ -8,10 +8,18 @@
 
 namespace forms::win32 {
 
-// An object of `Interface`, an interface derived from IDispatch. It answers
-// for IUnknown, IDispatch and `Interface`; callers use `Interface` directly,
-// so there is no type information. Made with one reference, deleted with its
-// last.
+// Clears an answer a caller made room for (no text, no object, an empty
+// variant, 0), if it did, and returns `result`.
+template <class Out> HRESULT cleared(Out* out, HRESULT result)
+{
+    if (out != nullptr)
+        *out = Out{};
+    return result;
+}
+
+// An object of `Interface`, an interface derived from IDispatch, made with one
+// reference and deleted with its last. Callers use `Interface` directly, so
+// IDispatch has no type information and invokes nothing.
 template <class Interface> class DispatchObject : public Interface
 {
 public:
@@ -19,45 +27,33 @@ public:
     DispatchObject(const DispatchObject&) = delete;
     DispatchObject& operator=(const DispatchObject&) = delete;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    STDMETHOD(QueryInterface)(REFIID iid, void** out) override
     {
         if (out == nullptr)
             return E_POINTER;
-        *out = nullptr;
-        if (iid != __uuidof(IUnknown) && iid != __uuidof(IDispatch) && iid != __uuidof(Interface))
-            return E_NOINTERFACE;
-        *out = static_cast<Interface*>(this);
-        AddRef();
-        return S_OK;
+        const bool known =
+            iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(Interface);
+        *out = known ? static_cast<Interface*>(this) : nullptr;
+        return known ? (AddRef(), S_OK) : E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override
+    STDMETHOD_(ULONG, AddRef)() override { return ++refs_; }
+    STDMETHOD_(ULONG, Release)() override
     {
         const ULONG left = --refs_;
         if (left == 0)
             delete this;
         return left;
     }
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
+    STDMETHOD(GetTypeInfoCount)(UINT* count) override
     {
-        if (count == nullptr)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
+        return count == nullptr ? E_POINTER : cleared(count, S_OK);
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override
+    STDMETHOD(GetTypeInfo)(UINT, LCID, ITypeInfo** info) override
     {
-        if (info != nullptr)
-            *info = nullptr;
-        return E_NOTIMPL;
+        return cleared(info, E_NOTIMPL);
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
-    {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override
+    STDMETHOD(GetIDsOfNames)(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHOD(Invoke)(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
     {
         return E_NOTIMPL;
     }
