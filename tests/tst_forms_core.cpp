@@ -24,22 +24,24 @@ TEST_CASE("a caption breaks into lines at CR, CR LF and LF; a closing break adds
     {
         std::u16string_view caption;
         std::vector<std::u16string_view> lines;
+        std::u16string_view read; // as a reader that takes the text whole gets it
     };
     const Case cases[] = {
-        {u"", {u""}},
-        {u"Ｃ", {u"Ｃ"}},
-        {u"a\rb", {u"a", u"b"}},
-        {u"a\r\nb", {u"a", u"b"}},
-        {u"a\nb", {u"a", u"b"}},
-        {u"a\r", {u"a"}},
-        {u"a\r\r", {u"a", u""}},
-        {u"\r", {u""}},
-        {u"a\r\rb\r", {u"a", u"", u"b"}},
-        {u"\n\r", {u"", u""}}, // LF then CR: two breaks, not one pair
+        {u"", {u""}, u""},
+        {u"Ｃ", {u"Ｃ"}, u"Ｃ"},
+        {u"a\rb", {u"a", u"b"}, u"a\nb"},
+        {u"a\r\nb", {u"a", u"b"}, u"a\nb"},
+        {u"a\nb", {u"a", u"b"}, u"a\nb"},
+        {u"a\r", {u"a"}, u"a\n"},
+        {u"a\r\r", {u"a", u""}, u"a\n\n"},
+        {u"\r", {u""}, u"\n"},
+        {u"a\r\rb\r", {u"a", u"", u"b"}, u"a\n\nb\n"},
+        {u"\n\r", {u"", u""}, u"\n\n"}, // LF then CR: two breaks, not one pair
     };
     for (const Case& c : cases) {
         CAPTURE(c.caption);
         CHECK(captionLines(c.caption) == c.lines);
+        CHECK(readerText(c.caption) == c.read);
     }
 }
 
@@ -98,6 +100,38 @@ TEST_CASE("a window is centred on the work area, but its corner never leaves the
         const PixelPoint at = centredOn(c.area, c.frame);
         CHECK(at.x == c.at.x);
         CHECK(at.y == c.at.y);
+    }
+}
+
+TEST_CASE("a window is centred on the screen of the window the user works in, else the primary")
+{
+    const Screen left{{0, 0, 1280, 1024}, {0, 0, 1280, 984}};
+    const Screen right{{1280, 0, 3200, 1080}, {1280, 0, 3200, 1080}};
+    struct Case
+    {
+        const char* name;
+        std::vector<Screen> screens; // the primary first
+        std::optional<PixelRect> foreground;
+        int chosen; // -1: none
+    };
+    const Case cases[] = {
+        {"no foreground window: the primary", {left, right}, std::nullopt, 0},
+        {"no foreground window, the primary on the right", {right, left}, std::nullopt, 0},
+        {"on the primary", {left, right}, PixelRect{100, 100, 900, 700}, 0},
+        {"on the other screen", {left, right}, PixelRect{1500, 100, 2300, 700}, 1},
+        {"across both, more on the other", {left, right}, PixelRect{1000, 100, 1800, 700}, 1},
+        {"across both, more on the primary", {left, right}, PixelRect{800, 100, 1600, 700}, 0},
+        {"halves alike: the primary", {right, left}, PixelRect{880, 0, 1680, 600}, 0},
+        {"on no screen (minimised out of sight)",
+         {left, right},
+         PixelRect{-32000, -32000, -31840, -31970},
+         0},
+        {"no screen", {}, PixelRect{0, 0, 10, 10}, -1},
+    };
+    for (const Case& c : cases) {
+        INFO(std::string(c.name));
+        const Screen* chosen = screenInUse(c.screens, c.foreground);
+        CHECK((chosen == nullptr ? -1 : int(chosen - c.screens.data())) == c.chosen);
     }
 }
 
@@ -276,8 +310,8 @@ TEST_CASE("a letter's key goes to the window's KeyDown first, once per key held 
 
 namespace {
 
-// Records what the surface asks of its window: repaints, refits, and
-// descriptions to tell a reader.
+// Records what the surface asks of its window: repaints, refits, and names
+// and descriptions to tell a reader.
 struct PeerLog final : FormPeer
 {
     std::vector<PixelRect> areas;
@@ -287,7 +321,8 @@ struct PeerLog final : FormPeer
     void hide() override {}
     void activate() override {}
     void invalidate(const PixelRect& area) override { areas.push_back(area); }
-    void changed(const Control&, Property) override {}
+    std::vector<std::string> named; // names a reader is to be told anew
+    void renamed(const Control& control) override { named.push_back(control.displayName()); }
     void refit() override { ++refits; }
     void described(const Control& control) override { told.push_back(control.displayName()); }
 };
@@ -340,6 +375,48 @@ TEST_CASE("an announcement rides on the focused control's description until the 
               (step.reset == own ? resetOwn : step.reset));
     }
     surface.setPeer(main.peer());
+}
+
+TEST_CASE("a reader is told of a label's name once each time it really changes")
+{
+    probe::ProbeForm form;
+    form.Load();
+    Label& single = form.label("single");
+    std::u16string state;
+    single.AccessibleName = [&] { return single.Caption() + state; };
+    PeerLog log;
+    form.surface()->setPeer(&log);
+    struct Step
+    {
+        const char* name;
+        std::function<void()> act;
+        std::vector<std::string> told;
+    };
+    const Step steps[] = {
+        {"a new alignment, the same name", [&] { single.setAlignment(AlignRight); }, {}},
+        {"a new colour, the same name", [&] { single.setForeColor(0x0000FF); }, {}},
+        {"a new caption is a new name", [&] { single.setCaption(u"next"); }, {"single"}},
+        {"the name follows the colour",
+         [&] {
+             state = u", marked";
+             single.setForeColor(kWhite);
+         },
+         {"single"}},
+        {"a later change with that name told already", [&] { single.setAlignment(AlignLeft); }, {}},
+        {"back to the first name",
+         [&] {
+             state.clear();
+             single.setCaption(u"start");
+         },
+         {"single"}},
+    };
+    for (const Step& step : steps) {
+        INFO(std::string(step.name));
+        log.named.clear();
+        step.act();
+        CHECK(log.named == step.told);
+    }
+    form.surface()->setPeer(form.peer());
 }
 
 TEST_CASE("a press and a release on the same label click it; a double-click is one Click and a "
@@ -749,6 +826,13 @@ TEST_CASE("the help text's low lines stand under their letters, inside their own
         // No low line is left to the face, which would put it on the next line.
         for (const auto& run : log.runs)
             CHECK(run.text.find(u'_') == std::u16string::npos);
+        // A reader finds each line where it is drawn, inside the label.
+        for (const auto& run : log.runs) {
+            const PixelRect line = help.surface()->lineBox(text, (run.top - box.top) / pitch);
+            CHECK(line.top == run.top);
+            CHECK(line.contains(run.x, run.top));
+            CHECK(line.intersected(box) == line);
+        }
         // Lines 5 and 6, "Converted_1 _2 _3": a rule for each low line,
         // below the middle of their own line, where the glyph stood in the
         // whole line; every other character stays where it stood.

@@ -2,6 +2,8 @@
 // ended, and what it says when it has no display.
 #include "forms/application.h"
 
+#include "forms/backend.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,6 +23,16 @@ const Identity& identity()
 bool ended()
 {
     return detail::programEnded;
+}
+
+int Application::run(Form& startup)
+{
+    // Loading the start-up window runs its Form_Load: a run-time error there is
+    // as fatal as in any handler.
+    dispatch([&] { startup.Show(); });
+    if (ended())
+        return 0;
+    return runEventLoop();
 }
 
 namespace {

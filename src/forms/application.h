@@ -49,6 +49,11 @@ private:
 
 const Identity& identity();
 
+// Runs what the event loop has waiting and returns: each event as the
+// program's own loop delivers it, deferred deletions included. The tests
+// pump the loop through it.
+void processEvents();
+
 // Ends the program at once: every window goes, no further handler runs, and
 // the exit status is 0.
 void End();

@@ -112,8 +112,10 @@ public:
     virtual void activate() = 0;
     // A part of the client area must be painted again.
     virtual void invalidate(const PixelRect& area) = 0;
-    // What a control shows has changed: a screen reader may want to know.
-    virtual void changed(const Control& control, Property property) = 0;
+    // The control's accessible name is no longer the one a screen reader was
+    // last told (the core keeps it and asks after every change the control
+    // shows): send the platform's name-change event for it.
+    virtual void renamed(const Control& control) = 0;
     // The surface was measured anew (FormSurface::refit: a new density, new
     // fonts): the client area takes the surface's clientSize() at once, the
     // buttons their box() and font(), and all of it is painted again. The
@@ -130,5 +132,8 @@ public:
 // Made by the backend for a window that loads. Refusing (null) is a failed
 // window operation.
 std::unique_ptr<FormPeer> createFormPeer(Form& form);
+
+// The event loop, until End(): the program's exit status.
+int runEventLoop();
 
 } // namespace forms

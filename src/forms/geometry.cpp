@@ -27,6 +27,20 @@ int within(int from, int size, int low, int high)
 
 } // namespace
 
+const Screen* screenInUse(std::span<const Screen> screens,
+                          const std::optional<PixelRect>& foreground)
+{
+    if (screens.empty())
+        return nullptr;
+    const Screen* best = &screens.front();
+    if (!foreground)
+        return best;
+    for (const Screen& screen : screens)
+        if (overlap(*foreground, screen.bounds) > overlap(*foreground, best->bounds))
+            best = &screen;
+    return best;
+}
+
 PixelPoint keptOnScreens(const PixelRect& frame, std::span<const PixelRect> workAreas)
 {
     const PixelPoint here{frame.left, frame.top};

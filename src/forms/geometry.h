@@ -4,6 +4,7 @@
 #include "forms/types.h"
 
 #include <algorithm>
+#include <optional>
 #include <span>
 
 namespace forms {
@@ -112,6 +113,22 @@ constexpr PixelPoint centredOn(const PixelRect& workArea, PixelSize frame)
     const int y = workArea.top + (workArea.height() - frame.height) / 2;
     return {std::max(x, workArea.left), std::max(y, workArea.top)};
 }
+
+// A screen as the backend lists it: the whole of it, and the work area a
+// window may take (the screen without its task bar or panels).
+struct Screen
+{
+    PixelRect bounds;
+    PixelRect workArea;
+};
+
+// The screen the user is working on, which a window is centred on when it
+// first shows: the one the foreground window (the window the user works in,
+// as a rule the one this program was started from) lies on most; the first
+// of equals, and the first where there is no foreground window or it lies on
+// no screen: list the primary screen first. Null with no screen at all.
+const Screen* screenInUse(std::span<const Screen> screens,
+                          const std::optional<PixelRect>& foreground);
 
 // Where a window's frame goes when the screens have changed under it (one
 // shrank, moved or went away): where it is, while it lies whole on one of the

@@ -41,7 +41,9 @@ FormSurface::FormSurface(Form& form) : form_(form)
 {
     entries_.reserve(form.controls().size());
     for (const auto& control : form.controls()) {
-        entries_.push_back(Entry{control.get(), {}, {}, {}});
+        Entry entry{};
+        entry.control = control.get();
+        entries_.push_back(std::move(entry));
         if (control->kind() == ControlKind::Label)
             control->attach(this);
         if (control->kind() == ControlKind::CommandButton)
@@ -56,6 +58,13 @@ FormSurface::~FormSurface()
     for (Entry& entry : entries_)
         if (entry.control->peer() == this)
             entry.control->attach(nullptr);
+}
+
+void FormSurface::setPeer(FormPeer* peer)
+{
+    peer_ = peer;
+    for (Entry& entry : entries_)
+        entry.toldName = entry.control->accessibleName();
 }
 
 void FormSurface::setDpi(int dpi)
@@ -188,6 +197,27 @@ int FormSurface::linePitch(const Label& label) const
     return entry != nullptr ? entry->pitch : 0;
 }
 
+// Inside a label's frame, if it has one.
+PixelRect FormSurface::inside(const Entry& entry) const
+{
+    return entry.control->style().border == BorderStyle::FixedSingle
+               ? entry.box.shrunk(scale_.thickness())
+               : entry.box;
+}
+
+PixelRect FormSurface::lineBox(const Entry& entry, int line) const
+{
+    const PixelRect inner = inside(entry);
+    const int top = inner.top + entry.pitch * line;
+    return {inner.left, top, inner.right, std::min(top + entry.pitch, inner.bottom)};
+}
+
+PixelRect FormSurface::lineBox(const Label& label, int line) const
+{
+    const Entry* entry = entryOf(label);
+    return entry != nullptr ? lineBox(*entry, line) : PixelRect{};
+}
+
 Color FormSurface::resolve(Color color) const
 {
     if (!isSystemColor(color))
@@ -268,15 +298,14 @@ void FormSurface::paintLabel(Painter& painter, const Entry& entry) const
     if (label.style().opaque || (highContrast() && isEmphasis(label.ForeColor())))
         painter.fill(entry.box, colours.ground);
     const Color frameColor = highContrast() ? schemeColor(kSysWindowText) : resolve(kSysWindowText);
-    PixelRect inner = entry.box;
-    if (label.border() == BorderStyle::FixedSingle) {
+    if (label.border() == BorderStyle::FixedSingle)
         painter.frame(entry.box, scale_.thickness(), frameColor);
-        inner = entry.box.shrunk(scale_.thickness());
-    }
-    int top = inner.top;
+    const PixelRect inner = inside(entry);
     const auto lines = captionLines(label.Caption());
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::u16string_view line = lines[i];
+        const PixelRect lineRows = lineBox(entry, static_cast<int>(i));
+        const int top = lineRows.top;
         if (top >= inner.bottom)
             break;
         if (!line.empty()) {
@@ -288,14 +317,12 @@ void FormSurface::paintLabel(Painter& painter, const Entry& entry) const
             }
             // The rows this line has to itself: to the next line's top, or
             // to the bottom of the box.
-            const int end =
-                i + 1 < lines.size() ? std::min(top + entry.pitch, inner.bottom) : inner.bottom;
+            const int end = i + 1 < lines.size() ? lineRows.bottom : inner.bottom;
             if (top + entry.lineHeight > end && line.find(u'_') != std::u16string_view::npos)
                 paintUnderscored(painter, entry, x, top, end, line, ink, inner);
             else
                 painter.text(x, top, line, entry.font, ink, inner);
         }
-        top += entry.pitch;
     }
 }
 
@@ -462,10 +489,14 @@ void FormSurface::changed(Control& control, Property property)
         entry->box = fit(*entry);
         dirty = dirty.united(entry->box);
     }
-    if (peer_ != nullptr) {
-        peer_->invalidate(dirty);
-        peer_->changed(control, property);
-    }
+    if (peer_ == nullptr)
+        return;
+    peer_->invalidate(dirty);
+    std::u16string name = control.accessibleName();
+    if (name == entry->toldName)
+        return;
+    entry->toldName = std::move(name);
+    peer_->renamed(control);
 }
 
 } // namespace forms

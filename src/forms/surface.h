@@ -87,7 +87,9 @@ public:
     Form& form() const { return form_; }
 
     // Where invalidations and changes go; null while no window is attached.
-    void setPeer(FormPeer* peer) { peer_ = peer; }
+    // A screen reader reads the controls' names from here on: they are the
+    // names it was last told.
+    void setPeer(FormPeer* peer);
 
     // Takes every box and font to a density (dots per inch). The window's
     // peer does so when it is made; until then nothing is measured.
@@ -109,6 +111,9 @@ public:
     FontFace font(const Control& control) const;
     // From one line's top to the next, in a label.
     int linePitch(const Label& label) const;
+    // Where line `line` (from 0) of a label's text stands: inside its frame,
+    // from the line's top to the next line's, cut off at the frame.
+    PixelRect lineBox(const Label& label, int line) const;
     // A layout colour as drawn outside high contrast: system colours resolved.
     Color resolve(Color color) const;
     // The window's own background, also beyond the layout.
@@ -163,6 +168,9 @@ public:
     // The announcement a control carries, or null.
     const std::u16string* announcementOf(const Control& control) const;
 
+    // A label's property changed: repaints it, and tells the peer
+    // (FormPeer::renamed) when its accessible name is no longer the one last
+    // told, whatever the property.
     void changed(Control& control, Property property) override;
 
 private:
@@ -175,6 +183,7 @@ private:
         int pitch = 0;       // labels: from one line's top to the next
         int lineHeight = 0;  // labels: what one line needs to be whole
         int ascent = 0;
+        std::u16string toldName; // the accessible name a reader was last told
     };
 
     Entry* entryOf(const Control& control);
@@ -182,6 +191,8 @@ private:
     void measure(Entry& entry);
     void fitFont(Entry& entry);
     PixelRect fit(const Entry& entry) const;
+    PixelRect inside(const Entry& entry) const;
+    PixelRect lineBox(const Entry& entry, int line) const;
     void paintLabel(Painter& painter, const Entry& entry) const;
     InkOnGround labelColours(const Label& label) const;
     Color lineColor(const Control& line) const;

@@ -20,4 +20,17 @@ std::vector<std::u16string_view> captionLines(std::u16string_view caption)
     return lines;
 }
 
+std::u16string readerText(std::u16string_view text)
+{
+    const auto lines = captionLines(text);
+    std::u16string joined(lines.front());
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        joined += u'\n';
+        joined += lines[i];
+    }
+    if (!text.empty() && (text.back() == u'\r' || text.back() == u'\n'))
+        joined += u'\n';
+    return joined;
+}
+
 } // namespace forms

@@ -3,6 +3,7 @@
 // widget named as the control, a label the place where the window draws it.
 #include "test_platform.h"
 
+#include "forms/application.h"
 #include "forms/qt/qt_widgets.h"
 #include "forms/surface.h"
 
@@ -135,8 +136,7 @@ void startRun() {}
 
 void processEvents()
 {
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    forms::processEvents();
 }
 
 void later(std::function<void()> once)

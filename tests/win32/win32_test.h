@@ -2,6 +2,7 @@
 // Windows and the Win32 backend's own tests.
 #pragma once
 
+#include "forms/application.h"
 #include "forms/win32/win32_form.h"
 #include "test_platform.h"
 
@@ -68,7 +69,7 @@ inline std::vector<HWND> visibleWindows(const wchar_t* title)
 
 inline void pump()
 {
-    forms::win32::processEvents();
+    forms::processEvents();
 }
 
 // The client area as it stands on the screen now, native buttons and all,

@@ -9,6 +9,7 @@
 #include "forms/form.h"
 #include "forms/qt/qt_text.h"
 #include "forms/qt/qt_widgets.h"
+#include "forms/text_lines.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -25,40 +26,44 @@ namespace forms::qt {
 
 namespace {
 
-// A caption's breaks as a screen reader expects them.
+// A text as the core gives it to a reader that takes it whole.
 QString spoken(std::u16string_view text)
 {
-    QString name = toQString(text);
-    name.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    name.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return name;
+    return toQString(readerText(text));
 }
 
-// A label is drawn by the window, so it is a child without a widget of its own.
-class LabelAccessible final : public QAccessibleInterface, public QAccessibleActionInterface
+QAccessible::Role roleOf(const Control& control)
+{
+    switch (control.accessibleRole()) {
+    case AccessibleRole::StaticText:
+        return QAccessible::StaticText;
+    case AccessibleRole::PushButton:
+        return QAccessible::PushButton;
+    case AccessibleRole::None:
+        break;
+    }
+    return QAccessible::NoRole;
+}
+
+// The control's own widget, for a control that is one (a button); null for
+// the controls the window draws.
+PushButton* widgetOf(FormWidget& window, const Control& control)
+{
+    return control.kind() == ControlKind::CommandButton
+               ? window.widgetOf(static_cast<const CommandButton*>(&control))
+               : nullptr;
+}
+
+// A control the window draws (a label) is a child without a widget of its own.
+class DrawnAccessible final : public QAccessibleInterface, public QAccessibleActionInterface
 {
 public:
-    LabelAccessible(FormWidget* window, Label* label)
-        : window_(window), label_(label), name_(spoken(label->accessibleName()))
-    {
-    }
+    DrawnAccessible(FormWidget* window, Control* control) : window_(window), control_(control) {}
 
-    void retire() { label_ = nullptr; }
-    Label* label() const { return label_; }
+    void retire() { control_ = nullptr; }
+    Control* control() const { return control_; }
 
-    // The name anew; true when it has changed.
-    bool refresh()
-    {
-        if (label_ == nullptr)
-            return false;
-        QString name = spoken(label_->accessibleName());
-        if (name == name_)
-            return false;
-        name_ = std::move(name);
-        return true;
-    }
-
-    bool isValid() const override { return label_ != nullptr && window_->form() != nullptr; }
+    bool isValid() const override { return control_ != nullptr && window_->form() != nullptr; }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return window_->windowHandle(); }
     QAccessibleInterface* parent() const override
@@ -73,13 +78,13 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
-        if (label_ == nullptr)
+        if (control_ == nullptr)
             return {};
         switch (t) {
         case QAccessible::Name:
-            return name_;
+            return spoken(control_->accessibleName());
         case QAccessible::Description:
-            return spoken(label_->accessibleDescription());
+            return spoken(control_->accessibleDescription());
         default:
             return {};
         }
@@ -90,10 +95,13 @@ public:
     {
         if (!isValid())
             return {};
-        const QRect box = window_->toLogical(window_->surface()->box(*label_));
+        const QRect box = window_->toLogical(window_->surface()->box(*control_));
         return box.translated(window_->mapToGlobal(QPoint(0, 0)));
     }
-    QAccessible::Role role() const override { return QAccessible::StaticText; }
+    QAccessible::Role role() const override
+    {
+        return control_ != nullptr ? roleOf(*control_) : QAccessible::NoRole;
+    }
     QAccessible::State state() const override
     {
         QAccessible::State state;
@@ -114,15 +122,15 @@ public:
     void doAction(const QString& actionName) override
     {
         if (actionName == pressAction() && clickable()) {
-            Label* label = label_;
-            dispatch([label] { label->raiseClick(); });
+            Control* target = control_;
+            dispatch([target] { target->raiseClick(); });
         }
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
     QString localizedActionName(const QString& actionName) const override
     {
-        if (actionName == pressAction() && label_ != nullptr)
-            return toQString(label_->accessibleAction());
+        if (actionName == pressAction() && control_ != nullptr)
+            return toQString(control_->accessibleAction());
         return QAccessibleActionInterface::localizedActionName(actionName);
     }
     QString localizedActionDescription(const QString& actionName) const override
@@ -131,12 +139,11 @@ public:
     }
 
 private:
-    // The core says whether a click on the label does something.
-    bool clickable() const { return label_ != nullptr && !label_->accessibleAction().empty(); }
+    // The core says whether a click on the control does something.
+    bool clickable() const { return control_ != nullptr && !control_->accessibleAction().empty(); }
 
     FormWidget* window_;
-    Label* label_;
-    QString name_;
+    Control* control_;
 };
 
 // The labels' interfaces of each window, made once and kept until it retires.
@@ -146,17 +153,25 @@ std::map<const FormWidget*, std::vector<QAccessible::Id>>& registry()
     return labels;
 }
 
-LabelAccessible* labelInterface(const FormWidget* window, const Control& control)
+DrawnAccessible* drawnInterface(const FormWidget* window, const Control& control)
 {
     auto it = registry().find(window);
     if (it == registry().end())
         return nullptr;
     for (QAccessible::Id id : it->second) {
-        auto* label = static_cast<LabelAccessible*>(QAccessible::accessibleInterface(id));
-        if (label != nullptr && label->label() == &control)
-            return label;
+        auto* drawn = static_cast<DrawnAccessible*>(QAccessible::accessibleInterface(id));
+        if (drawn != nullptr && drawn->control() == &control)
+            return drawn;
     }
     return nullptr;
+}
+
+// What a reader holds for a control: its widget's interface, or the drawn one.
+QAccessibleInterface* interfaceOf(FormWidget& window, const Control& control)
+{
+    if (PushButton* widget = widgetOf(window, control))
+        return QAccessible::queryAccessibleInterface(widget);
+    return drawnInterface(&window, control);
 }
 
 // The window's children: every label and button, in declaration order.
@@ -197,16 +212,10 @@ private:
         FormWidget* window = formWidget();
         if (window->form() == nullptr)
             return list;
-        for (const auto& control : window->form()->controls()) {
-            if (control->kind() == ControlKind::Label) {
-                if (QAccessibleInterface* label = labelInterface(window, *control))
-                    list.push_back(label);
-            } else if (control->kind() == ControlKind::CommandButton) {
-                auto* button = static_cast<const CommandButton*>(control.get());
-                if (PushButton* widget = window->widgetOf(button))
-                    list.push_back(QAccessible::queryAccessibleInterface(widget));
-            }
-        }
+        for (const auto& control : window->form()->controls())
+            if (control->accessibleRole() != AccessibleRole::None)
+                if (QAccessibleInterface* child = interfaceOf(*window, *control))
+                    list.push_back(child);
         return list;
     }
 };
@@ -215,7 +224,8 @@ class ButtonAccessible final : public QAccessibleWidget
 {
 public:
     explicit ButtonAccessible(PushButton* widget)
-        : QAccessibleWidget(widget, QAccessible::PushButton)
+        : QAccessibleWidget(widget, widget->button() != nullptr ? roleOf(*widget->button())
+                                                                : QAccessible::PushButton)
     {
     }
 
@@ -316,12 +326,13 @@ void describeWindow(FormWidget& window)
     installFactory();
     std::vector<QAccessible::Id>& ids = registry()[&window];
     for (const auto& control : window.form()->controls()) {
-        if (control->kind() == ControlKind::Label)
+        if (control->accessibleRole() == AccessibleRole::None)
+            continue;
+        if (PushButton* widget = widgetOf(window, *control))
+            describe(*widget, *control);
+        else
             ids.push_back(QAccessible::registerAccessibleInterface(
-                new LabelAccessible(&window, static_cast<Label*>(control.get()))));
-        else if (control->kind() == ControlKind::CommandButton)
-            if (PushButton* widget = window.widgetOf(static_cast<CommandButton*>(control.get())))
-                describe(*widget, *control);
+                new DrawnAccessible(&window, control.get())));
     }
 }
 
@@ -331,12 +342,17 @@ void describe(QWidget& widget, const Control& control)
     widget.setAccessibleName(spoken(control.accessibleName()));
 }
 
-void controlChanged(FormWidget& window, const Control& control)
+void nameChanged(FormWidget& window, const Control& control)
 {
-    LabelAccessible* label = labelInterface(&window, control);
-    if (label == nullptr || !label->refresh() || !QAccessible::isActive())
+    // A widget's interface tells of its own new name.
+    if (PushButton* widget = widgetOf(window, control)) {
+        describe(*widget, control);
         return;
-    QAccessibleEvent event(label, QAccessible::NameChanged);
+    }
+    DrawnAccessible* drawn = drawnInterface(&window, control);
+    if (drawn == nullptr || !QAccessible::isActive())
+        return;
+    QAccessibleEvent event(drawn, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
 }
 
@@ -348,13 +364,7 @@ void descriptionChanged(FormWidget& window, const Control& control)
 {
     if (!QAccessible::isActive())
         return;
-    QAccessibleInterface* target = nullptr;
-    if (control.kind() == ControlKind::CommandButton) {
-        if (PushButton* widget = window.widgetOf(static_cast<const CommandButton*>(&control)))
-            target = QAccessible::queryAccessibleInterface(widget);
-    } else {
-        target = labelInterface(&window, control);
-    }
+    QAccessibleInterface* target = interfaceOf(window, control);
     if (target == nullptr)
         return;
     QDBusConnection bus(QStringLiteral("a11y"));
@@ -380,8 +390,8 @@ void forgetWindow(FormWidget& window)
     if (it == registry().end())
         return;
     for (QAccessible::Id id : it->second) {
-        if (auto* label = static_cast<LabelAccessible*>(QAccessible::accessibleInterface(id)))
-            label->retire();
+        if (auto* drawn = static_cast<DrawnAccessible*>(QAccessible::accessibleInterface(id)))
+            drawn->retire();
         QAccessible::deleteAccessibleInterface(id);
     }
     registry().erase(it);

@@ -9,13 +9,14 @@ namespace forms::qt {
 
 class FormWidget;
 
-// Every control of the window becomes a child a screen reader reads, in
-// declaration order: the labels the core paints, and the native buttons.
+// Every control the core shows a screen reader becomes a child of the
+// window, in declaration order: the native buttons, and the controls the
+// window draws.
 void describeWindow(FormWidget& window);
 // The names and descriptions of a native button.
 void describe(QWidget& widget, const Control& control);
-// What a control shows has changed: tells a screen reader when its name has.
-void controlChanged(FormWidget& window, const Control& control);
+// The control's name has changed: tells a screen reader.
+void nameChanged(FormWidget& window, const Control& control);
 // A control's description is to be told to a screen reader now.
 void descriptionChanged(FormWidget& window, const Control& control);
 // The window retires: its children go from the accessibility tree.

@@ -1,4 +1,5 @@
 #include "forms/application.h"
+#include "forms/backend.h"
 #include "forms/qt/qt_desktop.h"
 #include "forms/qt/qt_text.h"
 
@@ -171,16 +172,17 @@ Application::Application(const char* programPath, const Identity& identity)
 // The windows, on main's stack too, have gone before this.
 Application::~Application() = default;
 
-int Application::run(Form& startup)
+int runEventLoop()
 {
-    // Loading the start-up window runs its Form_Load: a run-time error there is
-    // as fatal as in any handler.
-    dispatch([&] { startup.Show(); });
-    if (ended())
-        return 0;
     const int status = QApplication::exec();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return status;
+}
+
+void processEvents()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void End()

@@ -15,8 +15,14 @@
 #include <QPixmapCache>
 #include <QScreen>
 #include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <optional>
 
 namespace forms::qt {
 
@@ -206,18 +212,95 @@ void FormWidget::retire()
         delete this;
 }
 
+namespace {
+
+PixelRect toPixelRect(const QRect& area)
+{
+    return {area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
+}
+
+// Qt's coordinates keep each screen's top-left corner where its device
+// pixels have it and scale from there.
+QRect toNative(const QRect& area, const QScreen& screen)
+{
+    const QPoint origin = screen.geometry().topLeft();
+    const qreal ratio = screen.devicePixelRatio();
+    const QPointF at = origin + QPointF(area.topLeft() - origin) * ratio;
+    return QRect(qRound(at.x()), qRound(at.y()), qRound(area.width() * ratio),
+                 qRound(area.height() * ratio));
+}
+
+// An xcb reply, which its receiver frees.
+template <class T> std::unique_ptr<T, void (*)(void*)> owned(T* reply)
+{
+    return {reply, &std::free};
+}
+
+// The window the user works in, by the window manager's word
+// (_NET_ACTIVE_WINDOW), in X's device pixels; none without a window manager
+// that says, or off X.
+std::optional<PixelRect> foregroundFrame()
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (connection == nullptr)
+        return std::nullopt;
+    static constexpr char kName[] = "_NET_ACTIVE_WINDOW";
+    const auto atom = owned(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 1, sizeof kName - 1, kName), nullptr));
+    if (!atom || atom->atom == XCB_ATOM_NONE)
+        return std::nullopt;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const auto active = owned(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1),
+        nullptr));
+    if (!active || xcb_get_property_value_length(active.get()) < int(sizeof(xcb_window_t)))
+        return std::nullopt;
+    const xcb_window_t window = *static_cast<xcb_window_t*>(xcb_get_property_value(active.get()));
+    if (window == XCB_WINDOW_NONE)
+        return std::nullopt;
+    const auto size =
+        owned(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+    const auto at = owned(xcb_translate_coordinates_reply(
+        connection, xcb_translate_coordinates(connection, window, root, 0, 0), nullptr));
+    if (!size || !at)
+        return std::nullopt;
+    return PixelRect{at->dst_x, at->dst_y, at->dst_x + size->width, at->dst_y + size->height};
+}
+
+// The screens as the core takes them: the primary first.
+std::vector<QScreen*> screensPrimaryFirst()
+{
+    std::vector<QScreen*> all;
+    if (QScreen* primary = QGuiApplication::primaryScreen())
+        all.push_back(primary);
+    for (QScreen* other : QGuiApplication::screens())
+        if (other != QGuiApplication::primaryScreen())
+            all.push_back(other);
+    return all;
+}
+
+} // namespace
+
 void FormWidget::showWindow()
 {
     if (!shownBefore_ && form_ != nullptr &&
         form_->layout().startUpPosition == StartUpPosition::CenterScreen) {
-        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        // On the screen the core picks by the foreground window, in the
+        // device pixels X gives that window; centred there in Qt's pixels.
+        const std::vector<QScreen*> all = screensPrimaryFirst();
+        std::vector<Screen> screens;
+        for (QScreen* screen : all)
+            screens.push_back({toPixelRect(toNative(screen->geometry(), *screen)),
+                               toPixelRect(toNative(screen->availableGeometry(), *screen))});
+        if (const Screen* chosen = screenInUse(screens, foregroundFrame())) {
+            const QRect area = all[std::size_t(chosen - screens.data())]->availableGeometry();
             create();
-            const QRect area = screen->availableGeometry();
             const QMargins frame =
                 windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
-            const PixelPoint at = centredOn(
-                {area.left(), area.top(), area.right() + 1, area.bottom() + 1},
-                {width() + frame.left() + frame.right(), height() + frame.top() + frame.bottom()});
+            const PixelPoint at =
+                centredOn(toPixelRect(area), {width() + frame.left() + frame.right(),
+                                              height() + frame.top() + frame.bottom()});
             move(at.x, at.y);
         }
     }
@@ -292,26 +375,6 @@ void FormWidget::refit()
     update();
 }
 
-namespace {
-
-// Qt's coordinates keep each screen's top-left corner where its device
-// pixels have it and scale from there.
-QRect toNative(const QRect& area, const QScreen& screen)
-{
-    const QPoint origin = screen.geometry().topLeft();
-    const qreal ratio = screen.devicePixelRatio();
-    const QPointF at = origin + QPointF(area.topLeft() - origin) * ratio;
-    return QRect(qRound(at.x()), qRound(at.y()), qRound(area.width() * ratio),
-                 qRound(area.height() * ratio));
-}
-
-PixelRect toPixelRect(const QRect& area)
-{
-    return {area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
-}
-
-} // namespace
-
 // Where the screens changed under the window, the core says where it goes.
 void FormWidget::keepOnScreens()
 {
@@ -319,11 +382,8 @@ void FormWidget::keepOnScreens()
     if (here == nullptr)
         return;
     std::vector<PixelRect> areas;
-    if (QScreen* primary = QGuiApplication::primaryScreen())
-        areas.push_back(toPixelRect(toNative(primary->availableGeometry(), *primary)));
-    for (QScreen* other : QGuiApplication::screens())
-        if (other != QGuiApplication::primaryScreen())
-            areas.push_back(toPixelRect(toNative(other->availableGeometry(), *other)));
+    for (QScreen* screen : screensPrimaryFirst())
+        areas.push_back(toPixelRect(toNative(screen->availableGeometry(), *screen)));
     const PixelRect frame = toPixelRect(toNative(frameGeometry(), *here));
     const PixelPoint at = keptOnScreens(frame, areas);
     if (at == PixelPoint{frame.left, frame.top})
@@ -487,7 +547,7 @@ public:
     void hide() override { widget_->QWidget::hide(); }
     void activate() override { widget_->activateWindowNow(); }
     void invalidate(const PixelRect& area) override { widget_->update(widget_->toLogical(area)); }
-    void changed(const Control& control, Property) override { controlChanged(*widget_, control); }
+    void renamed(const Control& control) override { nameChanged(*widget_, control); }
     void refit() override { widget_->refit(); }
     void described(const Control& control) override { descriptionChanged(*widget_, control); }
 

@@ -80,8 +80,6 @@ LRESULT CALLBACK nativeProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 AccessibleBridge::AccessibleBridge(AccessibleHost& host) : link_(std::make_shared<AccessibleLink>())
 {
     link_->host = &host;
-    for (const Control* control : link_->children())
-        link_->names.push_back(control->accessibleName());
 }
 
 AccessibleBridge::~AccessibleBridge()
@@ -113,14 +111,6 @@ void AccessibleBridge::adopt(HWND native, const Control& control)
 
 void AccessibleBridge::nameChanged(const Control& control)
 {
-    const long id = link_->idOf(control);
-    if (id == 0 || static_cast<std::size_t>(id) > link_->names.size())
-        return;
-    std::u16string name = control.accessibleName();
-    std::u16string& last = link_->names[static_cast<std::size_t>(id - 1)];
-    if (name == last)
-        return;
-    last = std::move(name);
     tell(*link_, EVENT_OBJECT_NAMECHANGE, control);
 }
 

@@ -64,7 +64,7 @@ public:
     // ask it. Lasts until the window or the bridge goes.
     void adopt(HWND native, const Control& control);
 
-    // The control's property changed: tells screen readers if its name did.
+    // The control's name changed: tells screen readers.
     void nameChanged(const Control& control);
     // The control's description is to be told to screen readers now.
     void descriptionChanged(const Control& control);

@@ -1,4 +1,5 @@
 #include "forms/application.h"
+#include "forms/backend.h"
 #include "forms/win32/win32_form.h"
 
 #include <commctrl.h>
@@ -49,13 +50,22 @@ Application::~Application()
     comInitialized = false;
 }
 
-int Application::run(Form& startup)
+namespace {
+
+// One message, as the loop and processEvents both deliver it: the windows'
+// keys go to the core first.
+void deliver(MSG& message)
 {
-    // Loading the start-up window runs its Form_Load: a run-time error there is
-    // as fatal as in any handler.
-    dispatch([&] { startup.Show(); });
-    if (ended())
-        return 0;
+    if (win32::FormWindow::keyboard(message))
+        return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+} // namespace
+
+int runEventLoop()
+{
     MSG message;
     while (true) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
@@ -63,10 +73,20 @@ int Application::run(Form& startup)
             return static_cast<int>(message.wParam);
         if (got == -1)
             fatal(RuntimeError(ErrorNumber::WindowOperationFailed));
-        if (win32::FormWindow::keyboard(message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        deliver(message);
+    }
+}
+
+// Until the queue is empty; a quit message stays for the loop to end on.
+void processEvents()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        deliver(message);
     }
 }
 

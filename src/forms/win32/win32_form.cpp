@@ -273,21 +273,43 @@ void FormWindow::redrawAll()
 
 namespace {
 
-BOOL CALLBACK collectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data)
+PixelRect toPixelRect(const RECT& r)
+{
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+BOOL CALLBACK collectScreen(HMONITOR monitor, HDC, LPRECT, LPARAM data)
 {
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (GetMonitorInfoW(monitor, &info)) {
-        auto& areas = *reinterpret_cast<std::vector<PixelRect>*>(data);
-        const RECT& r = info.rcWork;
-        const PixelRect area{r.left, r.top, r.right, r.bottom};
+        auto& screens = *reinterpret_cast<std::vector<Screen>*>(data);
+        const Screen screen{toPixelRect(info.rcMonitor), toPixelRect(info.rcWork)};
         // The primary screen first.
         if ((info.dwFlags & MONITORINFOF_PRIMARY) != 0)
-            areas.insert(areas.begin(), area);
+            screens.insert(screens.begin(), screen);
         else
-            areas.push_back(area);
+            screens.push_back(screen);
     }
     return TRUE;
+}
+
+// The window the user works in, where it shows on a screen.
+std::optional<PixelRect> foregroundFrame()
+{
+    HWND window = GetForegroundWindow();
+    RECT frame{};
+    if (window == nullptr || !IsWindowVisible(window) || IsIconic(window) ||
+        !GetWindowRect(window, &frame))
+        return std::nullopt;
+    return toPixelRect(frame);
+}
+
+std::vector<Screen> screens()
+{
+    std::vector<Screen> all;
+    EnumDisplayMonitors(nullptr, nullptr, collectScreen, reinterpret_cast<LPARAM>(&all));
+    return all;
 }
 
 } // namespace
@@ -301,10 +323,11 @@ void FormWindow::keepOnScreens()
 void FormWindow::placeWhole()
 {
     std::vector<PixelRect> areas;
-    EnumDisplayMonitors(nullptr, nullptr, collectWorkArea, reinterpret_cast<LPARAM>(&areas));
+    for (const Screen& screen : screens())
+        areas.push_back(screen.workArea);
     RECT frame{};
     check(GetWindowRect(hwnd_, &frame));
-    const PixelPoint to = keptOnScreens({frame.left, frame.top, frame.right, frame.bottom}, areas);
+    const PixelPoint to = keptOnScreens(toPixelRect(frame), areas);
     if (to.x != frame.left || to.y != frame.top)
         check(SetWindowPos(hwnd_, nullptr, to.x, to.y, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
@@ -314,17 +337,17 @@ void FormWindow::show()
 {
     if (!shownBefore_ && form_ != nullptr &&
         form_->layout().startUpPosition == StartUpPosition::CenterScreen) {
-        // Centred, frame and all, on the work area of the screen it is on.
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        check(GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor));
-        RECT window{};
-        check(GetWindowRect(hwnd_, &window));
-        const RECT& area = monitor.rcWork;
-        const PixelPoint at = centredOn({area.left, area.top, area.right, area.bottom},
-                                        {window.right - window.left, window.bottom - window.top});
-        check(SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0,
-                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+        // Centred, frame and all, on the work area of the screen the core
+        // picks by the foreground window.
+        const std::vector<Screen> all = screens();
+        if (const Screen* screen = screenInUse(all, foregroundFrame())) {
+            RECT window{};
+            check(GetWindowRect(hwnd_, &window));
+            const PixelPoint at = centredOn(
+                screen->workArea, {window.right - window.left, window.bottom - window.top});
+            check(SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0,
+                               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+        }
     } else if (!shownBefore_) {
         // Where the system put it, grown to its density: whole on a screen.
         placeWhole();
@@ -396,7 +419,7 @@ void FormWindow::refit()
     check(InvalidateRect(hwnd_, nullptr, FALSE));
 }
 
-void FormWindow::changed(const Control& control, Property)
+void FormWindow::renamed(const Control& control)
 {
     accessible_->nameChanged(control);
 }
@@ -635,13 +658,7 @@ RECT FormWindow::lineBox(const Control& label, int line) const
 {
     if (form_ == nullptr || label.kind() != ControlKind::Label)
         return {};
-    const FormSurface& surface = *form_->surface();
-    const PixelRect box = surface.box(label);
-    const int frame =
-        label.style().border == BorderStyle::FixedSingle ? surface.scale().thickness() : 0;
-    const int pitch = surface.linePitch(static_cast<const Label&>(label));
-    const int top = box.top + frame + pitch * line;
-    return {box.left + frame, top, box.right - frame, std::min(top + pitch, box.bottom - frame)};
+    return toRECT(form_->surface()->lineBox(static_cast<const Label&>(label), line));
 }
 
 const Control* FormWindow::controlAt(POINT point) const
@@ -664,21 +681,6 @@ void FormWindow::press(Control& control)
             SendMessageW(window, BM_CLICK, 0, 0);
     } else {
         dispatch([&control] { control.raiseClick(); });
-    }
-}
-
-void processEvents()
-{
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        if (FormWindow::keyboard(message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
     }
 }
 

@@ -54,7 +54,7 @@ public:
     void activate() override;
     void invalidate(const PixelRect& area) override;
     void refit() override;
-    void changed(const Control& control, Property property) override;
+    void renamed(const Control& control) override;
     void described(const Control& control) override;
 
     HWND hwnd() const override { return hwnd_; }
@@ -107,8 +107,5 @@ private:
     bool shownBefore_ = false;
     std::unique_ptr<AccessibleBridge> accessible_;
 };
-
-// Runs what is waiting in the message queue, as the event loop would.
-void processEvents();
 
 } // namespace forms::win32
