@@ -16,7 +16,6 @@ namespace forms::win32 {
 struct AccessibleLink : std::enable_shared_from_this<AccessibleLink>
 {
     AccessibleHost* host = nullptr;             // null once the window is going
-    std::vector<std::u16string> names;          // what each child last said, by id - 1
     std::vector<IAccessible*> live;             // every object handed out and not yet released
     std::vector<std::pair<HWND, long>> natives; // adopted windows and their child ids
 
