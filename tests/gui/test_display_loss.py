@@ -15,9 +15,10 @@ import tempfile
 import time
 import unittest
 
-from marelo_gui import settled
-from picture import BUTTONS, WHITE, center
-from xsession import DEADLINE, XServer, program_path
+from harness.main_window import settled
+from harness.picture import BUTTONS, WHITE, center
+from harness.poll import DEADLINE
+from harness.xsession import XServer, program_path
 
 # The exit status for a display that is lost or cannot be opened (README).
 NO_DISPLAY_STATUS = 3

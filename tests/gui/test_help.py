@@ -6,8 +6,8 @@ main window closes and the program ends."""
 import sys
 import unittest
 
-from marelo_gui import MainWindowTest, settled
-from picture import BUTTONS, center
+from harness.main_window import MainWindowTest, settled
+from harness.picture import BUTTONS, center
 
 HELP_SIZE = (526, 146)
 TEXT_AREA = (0, 8, 521, 121)  # left, top, width, height

@@ -6,11 +6,11 @@ note names inside their cells."""
 import sys
 import unittest
 
-from marelo_gui import MainWindowTest
-from picture import (BOX_BOTTOM, BOX_LEFT, BOX_SIZE, BOX_TOP, BUTTONS, COLUMN_LEFT, COLUMN_WIDTH,
+from harness.main_window import MainWindowTest
+from harness.picture import (BOX_BOTTOM, BOX_LEFT, BOX_SIZE, BOX_TOP, BUTTONS, COLUMN_LEFT, COLUMN_WIDTH,
                      FIRST_ROW_TOP, HEIGHT, ROW_PITCH, ROWS, TABLE_BOTTOM, WHITE, WIDTH, Ink,
                      alignment, cell_inside, cell_rect, is_dark, is_reddish, shift_label_area)
-from xsession import SCREEN_HEIGHT, SCREEN_WIDTH
+from harness.xsession import SCREEN_HEIGHT, SCREEN_WIDTH
 
 NATURAL_ROWS = (0, 2, 4, 5, 7, 9, 11)
 SHARP_ROWS = (1, 3, 6, 8, 10)

@@ -1,5 +1,6 @@
-"""What the main window should look like, in pixels at 96 dpi, and the means
-to read a grabbed picture: the ink in a cell, where it lies, its colour."""
+"""What the main window should look like, in pixels at 96 dpi and scaled to
+any density, and the means to read a grabbed picture: the ink in a cell,
+where it lies, its colour."""
 
 WIDTH, HEIGHT = 401, 287
 HELP_WIDTH, HELP_HEIGHT = 526, 146  # the help window's client area
@@ -40,6 +41,30 @@ CHILDREN = (("help_pb", "up_1", "dn_1", "Label100") + tuple(f"org({r})" for r in
 
 WHITE = (255, 255, 255)
 RED = (255, 0, 0)
+
+
+class Scale:
+    """The layout's 96-dpi pixels on a screen of another density, placed as the
+    program places them: each box keeps its last pixel on the scaled place of
+    the 96-dpi one, and frames and lines are whole device pixels wide."""
+
+    def __init__(self, dpi=96):
+        self.dpi = dpi
+        self.thickness = max(1, dpi // 96)
+
+    def px(self, pixels96):
+        return (pixels96 * self.dpi + 48) // 96
+
+    def box(self, left, top, width, height):
+        """Left, top, right and bottom (the last two just outside)."""
+        t = self.thickness
+        return (self.px(left), self.px(top), self.px(left + width - 1) + t,
+                self.px(top + height - 1) + t)
+
+    def inside(self, left, top, width, height):
+        x0, y0, x1, y1 = self.box(left, top, width, height)
+        t = self.thickness
+        return x0 + t, y0 + t, x1 - t, y1 - t
 
 
 def cell_rect(column, row):

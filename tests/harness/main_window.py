@@ -6,9 +6,9 @@ import unittest
 
 from PIL import ImageChops, ImageDraw
 
-from picture import (BUTTONS, ROWS, WHITE, Ink, alignment, cell_inside, cell_rect, center,
+from .picture import (BUTTONS, ROWS, WHITE, Ink, alignment, cell_inside, cell_rect, center,
                      is_reddish, shift_label_area)
-from xsession import App, XServer
+from .xsession import App, XServer
 
 
 class Model:
