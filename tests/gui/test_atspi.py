@@ -17,7 +17,7 @@ import pyatspi  # noqa: E402
 from gi.repository import GLib  # noqa: E402
 
 from harness.main_window import MainWindowTest  # noqa: E402
-from harness.picture import CHILDREN, cell_rect, center  # noqa: E402
+from harness.picture import CHILDREN  # noqa: E402
 
 WORDS = ("C", "C sharp or D flat", "D", "D sharp or E flat", "E", "F", "F sharp or G flat", "G",
          "G sharp or A flat", "A", "A sharp or B flat", "B")

@@ -7,7 +7,7 @@ import sys
 import unittest
 
 from harness.main_window import MainWindowTest
-from harness.picture import BUTTONS, cell_rect, center, shift_label_area
+from harness.picture import cell_rect, center, shift_label_area
 
 
 class Clicks(MainWindowTest):

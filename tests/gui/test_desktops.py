@@ -25,6 +25,7 @@ import unittest
 from PIL import ImageChops, ImageDraw
 
 from desktops import SETUPS, environment, setup
+from harness.checks import Checks
 from harness.legibility import DEFAULT_FONT_BUTTONS, HELP_LABEL, Judge
 from harness.main_window import settled
 from harness.picture import (BUTTONS, HEIGHT, HELP_HEIGHT, HELP_WIDTH, WIDTH, Scale, cell_rect,
@@ -284,7 +285,7 @@ def same_faces(judge_, seen, reference):
                  f"differs within {differs.getbbox()}")
 
 
-class Desktops(unittest.TestCase):
+class Desktops(Checks):
     """One test for each set-up of desktops.py."""
 
 

@@ -7,9 +7,10 @@ import sys
 import unittest
 
 from harness.main_window import MainWindowTest
-from harness.picture import (BOX_BOTTOM, BOX_LEFT, BOX_SIZE, BOX_TOP, BUTTONS, COLUMN_LEFT, COLUMN_WIDTH,
-                     FIRST_ROW_TOP, HEIGHT, ROW_PITCH, ROWS, TABLE_BOTTOM, WHITE, WIDTH, Ink,
-                     alignment, cell_inside, cell_rect, is_dark, is_reddish, shift_label_area)
+from harness.picture import (BOX_BOTTOM, BOX_LEFT, BOX_SIZE, BOX_TOP, BUTTONS, COLUMN_LEFT,
+                             COLUMN_WIDTH, FIRST_ROW_TOP, HEIGHT, ROWS, TABLE_BOTTOM, WHITE, WIDTH,
+                             Ink, alignment, cell_inside, cell_rect, is_dark, is_reddish,
+                             shift_label_area)
 from harness.xsession import SCREEN_HEIGHT, SCREEN_WIDTH
 
 NATURAL_ROWS = (0, 2, 4, 5, 7, 9, 11)

@@ -128,9 +128,8 @@ class CaptionInk:
 
 
 class Judge:
-    """Checks for a unittest test case, each a subtest of its own, so that one
-    failure does not hide the others; keeps the lowest contrast and narrowest
-    margin seen."""
+    """Checks for a test case (checks.Checks); keeps the lowest contrast and
+    narrowest margin seen."""
 
     KINDS = {TEXT_CONTRAST: "text", RED_ON_WHITE_CONTRAST: "red marks", LINE_CONTRAST: "lines"}
 
@@ -140,9 +139,7 @@ class Judge:
         self.narrowest = None  # (pixels, where)
 
     def check(self, name, condition, detail=""):
-        with self.test.subTest(name):
-            self.test.assertTrue(condition, detail)
-        return condition
+        return self.test.check(condition, name, detail)
 
     def contrast(self, what, value, needed):
         """Ratios count to two places, as they are quoted: pure red on white

@@ -115,6 +115,11 @@ def settled(server, window, painted):
     return server.wait_for(same_twice, f"{window.title!r} to be painted")
 
 
+def painted(picture):
+    """Whether the main window shows its sheet and its first frame."""
+    return picture.getpixel((0, 0)) == WHITE and max(picture.getpixel((8, 24))) < 96
+
+
 def inside(x, y, rect):
     left, top, width, height = rect
     return left <= x < left + width and top <= y < top + height
@@ -162,8 +167,7 @@ class MainWindowTest(unittest.TestCase):
     @staticmethod
     def painted(self):
         """The main window's picture once it is painted."""
-        return settled(self.x, self.main,
-                       lambda p: p.getpixel((0, 0)) == WHITE and max(p.getpixel((8, 24))) < 96)
+        return settled(self.x, self.main, painted)
 
     def expect(self, what):
         """Waits until the window shows the model's state; returns the picture."""

@@ -7,11 +7,9 @@ import pty
 import re
 import select
 import shutil
-import signal
 import subprocess
 import tempfile
 import threading
-import time
 
 from PIL import Image
 from Xlib import X, XK, Xatom, display as xdisplay, error as xerror
@@ -111,6 +109,19 @@ class Screen:
                     yield child
             except xerror.BadWindow:
                 continue  # gone while we looked
+
+    def window_of(self, process, title, log):
+        """Waits for the process's viewable top-level window with this title;
+        log() tells what the process said, should it end before."""
+        def find():
+            windows = self.top_levels(process.pid, title)
+            if windows:
+                return windows[0]
+            if process.poll() is not None:
+                raise AssertionError(f"the program ended with status {process.returncode}:"
+                                     f"\n{log()}")
+            return None
+        return self.wait_for(find, f"a window titled {title!r}")
 
     @staticmethod
     def wait_for(condition, what):
@@ -404,16 +415,7 @@ class App:
             return log.read()[-4000:]
 
     def window(self, title):
-        """Waits for the process's viewable top-level window with this title."""
-        def find():
-            windows = self.server.top_levels(self.process.pid, title)
-            if windows:
-                return windows[0]
-            if self.process.poll() is not None:
-                raise AssertionError(f"the program ended with status {self.process.returncode}:"
-                                     f"\n{self.log()}")
-            return None
-        return self.server.wait_for(find, f"a window titled {title!r}")
+        return self.server.window_of(self.process, title, self.log)
 
     def windows(self, title=None):
         return self.server.top_levels(self.process.pid, title)

@@ -6,12 +6,15 @@
 the version record field by field, the one icon group with its one 32 x 32,
 16-colour image (the pixels of ICON.xpm), the manifest, the Japanese language
 of every resource, and that the program needs only DLLs every Windows has.
-Prints "N passed, N failed"; only the standard library is used.
+Each check a subtest; only the standard library is used, and tests/harness.
 """
 import importlib.util
 import struct
 import sys
+import unittest
 import xml.etree.ElementTree as ET
+
+from harness.checks import Checks
 
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 JAPANESE = 0x0411
@@ -28,15 +31,6 @@ EXPECTED_STRINGS = [
     ("InternalName", "MARELO"),
     ("OriginalFilename", "MARELO.exe"),
 ]
-
-results = {"passed": 0, "failed": 0}
-
-
-def check(name, condition, detail=""):
-    results["passed" if condition else "failed"] += 1
-    if not condition:
-        print(f"FAIL {name}{': ' + str(detail) if detail else ''}")
-
 
 class PE:
     def __init__(self, data):
@@ -127,9 +121,9 @@ def version_block(data, at):
     return key, value, kind, children, end
 
 
-def main(argv):
-    if len(argv) != 4:
-        raise SystemExit(__doc__)
+def main(t, argv):
+    def check(name, condition, detail=""):
+        t.check(condition, name, str(detail))
     pe = PE(open(argv[1], "rb").read())
     found = importlib.util.spec_from_file_location("make_icon", argv[3])
     make_icon = importlib.util.module_from_spec(found)
@@ -213,9 +207,15 @@ def main(argv):
         check("per-monitor DPI awareness", awareness and "PerMonitorV2" in awareness[0], awareness)
         check("no code page of its own", "activeCodePage" not in text)
 
-    print(f"{results['passed']} passed, {results['failed']} failed")
-    return 1 if results["failed"] or not results["passed"] else 0
+
+
+class Resources(Checks):
+    def test_all(self):
+        main(self, ARGUMENTS)
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    if len(sys.argv) < 4:
+        raise SystemExit(__doc__)
+    ARGUMENTS = sys.argv[:4]
+    unittest.main(argv=sys.argv[:1] + sys.argv[4:], verbosity=2)

@@ -31,6 +31,7 @@ import time
 import unittest
 from dataclasses import dataclass
 
+from harness.checks import Checks
 from harness.legibility import Ink, Judge
 from harness.picture import BUTTONS, HEIGHT, WIDTH, Scale, cell_rect, center
 from harness.poll import until
@@ -267,7 +268,7 @@ def screenshot(wine_env, state, exe, probe_exe, hook, out):
             wine.ended(program)
 
 
-class Desktop(unittest.TestCase):
+class Desktop(Checks):
     """One test for each set-up; the command line names the one to run."""
 
 

@@ -84,14 +84,16 @@ class RealWindow(unittest.TestCase):
 
     def test_1_frame(self):
         info = self.info
-        frame, area, style = numbers(info["window"]), numbers(info["workarea"]), int(info["style"], 16)
+        frame, area = numbers(info["window"]), numbers(info["workarea"])
+        style = int(info["style"], 16)
         self.assertEqual(info["client"], f"{scale.px(WIDTH)} {scale.px(HEIGHT)}",
                          f"client area {WIDTH} x {HEIGHT} at 96 dpi ({DPI} dpi)")
         self.assertLessEqual(abs((frame[0] - area[0]) - (area[2] - frame[2])), 1, "centred")
         self.assertLessEqual(abs((frame[1] - area[1]) - (area[3] - frame[3])), 1, "centred")
         wanted = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME
         self.assertEqual(style & wanted, wanted, "caption, system menu, sizable frame")
-        self.assertEqual(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0, "no minimise or maximise box")
+        self.assertEqual(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0,
+                         "no minimise or maximise box")
         self.assertEqual((info.get("active"), info.get("focus"), info.get("focusrect")),
                          ("1", "Down", "%d %d %d %d" % scale.box(*BUTTONS["dn_1"])),
                          "active, focus on dn_1")
