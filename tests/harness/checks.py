@@ -1,5 +1,6 @@
 """Tests that make many checks of one picture or file."""
 
+import sys
 import unittest
 
 
@@ -11,3 +12,15 @@ class Checks(unittest.TestCase):
         with self.subTest(name):
             self.assertTrue(condition, detail or name)
         return condition
+
+    # The command line's first arguments, for the test; set by main().
+    arguments = ()
+
+
+def main(count, usage):
+    """Runs the tests of __main__ with the command line's first count
+    arguments as Checks.arguments; the rest go to unittest."""
+    if len(sys.argv) <= count:
+        raise SystemExit(usage)
+    Checks.arguments = tuple(sys.argv[1:count + 1])
+    unittest.main(module="__main__", argv=sys.argv[:1] + sys.argv[count + 1:], verbosity=2)

@@ -19,11 +19,10 @@ import struct
 import subprocess
 import sys
 import tempfile
-import unittest
 
 from PIL import Image
 
-from harness.checks import Checks
+from harness.checks import Checks, main as run_checks
 
 # The standard 16-colour palette in the order of the 4-bit ICO palette.
 STANDARD_COLOURS = [
@@ -137,11 +136,8 @@ def main(t, source, make_icon, icon_dir, app_id):
 
 class Icons(Checks):
     def test_all(self):
-        main(self, *ARGUMENTS)
+        main(self, *self.arguments)
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 5:
-        raise SystemExit(__doc__)
-    ARGUMENTS = sys.argv[1:5]
-    unittest.main(argv=sys.argv[:1] + sys.argv[5:], verbosity=2)
+    run_checks(4, __doc__)

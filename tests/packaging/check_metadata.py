@@ -12,11 +12,9 @@ import configparser
 import os
 import re
 import subprocess
-import sys
-import unittest
 import xml.etree.ElementTree as ET
 
-from harness.checks import Checks
+from harness.checks import Checks, main as run_checks
 
 XML_LANG = "{http://www.w3.org/XML/1998/namespace}lang"
 
@@ -108,11 +106,8 @@ def main(t, build_dir, header):
 
 class Metadata(Checks):
     def test_all(self):
-        main(self, *ARGUMENTS)
+        main(self, *self.arguments)
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 3:
-        raise SystemExit(__doc__)
-    ARGUMENTS = sys.argv[1:3]
-    unittest.main(argv=sys.argv[:1] + sys.argv[3:], verbosity=2)
+    run_checks(2, __doc__)

@@ -10,11 +10,9 @@ Each check a subtest; only the standard library is used, and tests/harness.
 """
 import importlib.util
 import struct
-import sys
-import unittest
 import xml.etree.ElementTree as ET
 
-from harness.checks import Checks
+from harness.checks import Checks, main as run_checks
 
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 JAPANESE = 0x0411
@@ -121,14 +119,14 @@ def version_block(data, at):
     return key, value, kind, children, end
 
 
-def main(t, argv):
+def main(t, exe, xpm, make_icon_path):
     def check(name, condition, detail=""):
         t.check(condition, name, str(detail))
-    pe = PE(open(argv[1], "rb").read())
-    found = importlib.util.spec_from_file_location("make_icon", argv[3])
+    pe = PE(open(exe, "rb").read())
+    found = importlib.util.spec_from_file_location("make_icon", make_icon_path)
     make_icon = importlib.util.module_from_spec(found)
     found.loader.exec_module(make_icon)
-    pixels = make_icon.read_xpm(argv[2])
+    pixels = make_icon.read_xpm(xpm)
 
     check("64-bit Windows GUI program", pe.magic == 0x20B and pe.machine == 0x8664 and pe.subsystem == 2,
           (hex(pe.magic), hex(pe.machine), pe.subsystem))
@@ -208,14 +206,10 @@ def main(t, argv):
         check("no code page of its own", "activeCodePage" not in text)
 
 
-
 class Resources(Checks):
     def test_all(self):
-        main(self, ARGUMENTS)
+        main(self, *self.arguments)
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 4:
-        raise SystemExit(__doc__)
-    ARGUMENTS = sys.argv[:4]
-    unittest.main(argv=sys.argv[:1] + sys.argv[4:], verbosity=2)
+    run_checks(3, __doc__)
