@@ -86,6 +86,8 @@ SETUPS = [
     Setup("dpi_144", "144 dpi (150 %)", dpi=144),
     Setup("dpi_96_to_144", "moved from a 96-dpi monitor to one of 144 dpi while running",
           moved_to=144),
+    Setup("dpi_96_to_120", "moved from a 96-dpi monitor to one of 120 dpi while running",
+          moved_to=120),
     Setup("dpi_144_to_96", "moved from a 144-dpi monitor to one of 96 dpi while running", dpi=144,
           moved_to=96),
 ]
