@@ -15,8 +15,8 @@ import unittest
 
 from PIL import Image, ImageChops
 
-from harness.picture import (BOX_BOTTOM, BOX_LEFT, BOX_SIZE, BOX_TOP, BUTTONS, COLUMN_LEFT,
-                             HEIGHT, HELP_HEIGHT, HELP_WIDTH, ROWS, WIDTH, Scale, cell_rect, center)
+from harness.picture import (BOX_LEFT, BOX_SIZE, BOX_TOP, BUTTONS, HEIGHT, HELP_HEIGHT,
+                             HELP_WIDTH, ROWS, WIDTH, Scale, cell_rect, center, frame_faults)
 from harness.poll import until
 from harness.wine import DEADLINE, Wine, numbers
 
@@ -29,12 +29,6 @@ WHITE, BLACK, RED, CYAN = (255, 255, 255), (0, 0, 0), (255, 0, 0), (0, 255, 255)
 WS_CAPTION, WS_SYSMENU, WS_THICKFRAME = 0x00C00000, 0x00080000, 0x00040000
 WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x00020000, 0x00010000
 WS_EX_APPWINDOW, WS_EX_TOPMOST, WS_EX_TOOLWINDOW = 0x00040000, 0x8, 0x80
-# The boxes' four lines each: x1, y1, x2, y2 in 96-dpi pixels.
-BOX_LINES = [line for left in BOX_LEFT for right in (left + BOX_SIZE,) for line in (
-    (left, BOX_TOP, left, BOX_BOTTOM), (right, BOX_TOP, right, BOX_BOTTOM),
-    (left, BOX_TOP, right, BOX_TOP), (left, BOX_BOTTOM, right, BOX_BOTTOM))]
-
-
 def ink(shot, rect):
     """The inked part of a cell (inside its frame), cut to the ink's own box."""
     inner = shot.crop(scale.inside(*rect))
@@ -103,24 +97,7 @@ class RealWindow(unittest.TestCase):
         shot, (left, top) = self.wine.client("Marelo", self.info)
         for x, y in [(2, 2), (398, 20), (85, 150), (398, 284)]:
             self.assertEqual(shot.getpixel((scale.px(x), scale.px(y))), WHITE, "white ground")
-
-        def black(x0, y0, x1, y1):
-            return all(shot.getpixel((x, y)) == BLACK for x in range(x0, x1) for y in range(y0, y1))
-        bad = []
-        for c, column_left in enumerate(COLUMN_LEFT):
-            for r in range(ROWS):
-                x0, y0, x1, y1 = scale.box(*cell_rect(c, r))
-                if not (black(x0, y0, x1, y0 + T) and black(x0, y1 - T, x1, y1) and
-                        black(x0, y0, x0 + T, y1) and black(x1 - T, y0, x1, y1)):
-                    bad.append((c, r))
-                if r < ROWS - 1 and scale.box(*cell_rect(c, r + 1))[1] != y1 - T:
-                    bad.append(("not shared", c, r))
-            if c > 0 and shot.getpixel((scale.px(column_left) - 1, scale.px(100))) != WHITE:
-                bad.append(("gap", c))
-        self.assertFalse(bad, "cell frames at their pixels, shared between rows")
-        bad = [line for line in BOX_LINES if not black(
-            scale.px(line[0]), scale.px(line[1]), scale.px(line[2]) + T, scale.px(line[3]) + T)]
-        self.assertFalse(bad, "the boxes' lines at their pixels")
+        self.assertEqual(frame_faults(shot, scale), [])
         bad = [r for r in range(ROWS) for c in (1, 2, 3)
                if not same_ink(shot, cell_rect(c, r), cell_rect(0, r))]
         self.assertFalse(bad, "start state: every column shows the Original notes")
