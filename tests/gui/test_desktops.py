@@ -102,7 +102,7 @@ class Pictures:
         x.wait_active(main)
         # The pointer away from every button, which would light up under it.
         x.move_pointer(x.width - 1, x.height - 1)
-        self.start = settled(x, main, varied)
+        self.start = settled(main, varied)
         # Each click has done its work before the next one, and before the
         # pointer leaves: a window manager may hand a click on only later.
         for row in MARKED_ROWS:
@@ -110,11 +110,11 @@ class Pictures:
         for name in self.presses:
             self.click(x, main, BUTTONS[name])
         x.move_pointer(x.width - 1, x.height - 1)
-        self.marked = settled(x, main, varied)
+        self.marked = settled(main, varied)
         main.click(*self.at(center(BUTTONS["help_pb"]), self.start_scale))
         help_window = app.window("HELP")
         x.wait_active(help_window)
-        self.help = settled(x, help_window, varied)
+        self.help = settled(help_window, varied)
         self.help_scale = self.scale_at(help_window)
         if self.chosen.live:
             self.before = (main.geometry(), help_window.geometry())
@@ -127,7 +127,7 @@ class Pictures:
             self.frames = [(w.title, w.frame()) for w in (main, help_window)]
         elif self.presses:
             self.activate(x, main)
-            self.marked = settled(x, main, varied)
+            self.marked = settled(main, varied)
 
     def click(self, x, main, rect):
         """Clicks the middle of a cell or button, until the window shows

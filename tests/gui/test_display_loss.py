@@ -136,7 +136,7 @@ class LostDisplay(unittest.TestCase):
         self.addCleanup(run.close)
         main = server.window_of(run.process, "Marelo", run.stderr_lines)
         # The event loop is running: the window has been painted.
-        settled(server, main, painted)
+        settled(main, painted)
         target = main
         if with_help:
             main.raise_()
@@ -168,7 +168,7 @@ class LostDisplay(unittest.TestCase):
                               "XDG_SESSION_TYPE": "wayland"}))
         self.addCleanup(run.close)
         main = server.window_of(run.process, "Marelo", run.stderr_lines)
-        settled(server, main, painted)
+        settled(main, painted)
         self.assertIsNone(run.process.poll())
         self.assertEqual(run.stderr_lines(), [])
 

@@ -8,6 +8,7 @@ from PIL import ImageChops, ImageDraw
 
 from .picture import (BUTTONS, ROWS, WHITE, Ink, alignment, cell_inside, cell_rect, center,
                      is_reddish, shift_label_area)
+from .poll import steady
 from .xsession import App, XServer
 
 
@@ -102,17 +103,9 @@ class TableReader:
         return found
 
 
-def settled(server, window, painted):
+def settled(window, painted):
     """The window's picture once painted(picture) holds and two grabs agree."""
-    last = [None]
-
-    def same_twice():
-        picture = window.grab()
-        done = (painted(picture) and last[0] is not None and
-                picture.tobytes() == last[0].tobytes())
-        last[0] = picture
-        return picture if done else None
-    return server.wait_for(same_twice, f"{window.title!r} to be painted")
+    return steady(window.grab, painted, f"{window.title!r} to be painted")
 
 
 def painted(picture):
@@ -167,7 +160,7 @@ class MainWindowTest(unittest.TestCase):
     @staticmethod
     def painted(self):
         """The main window's picture once it is painted."""
-        return settled(self.x, self.main, painted)
+        return settled(self.main, painted)
 
     def expect(self, what):
         """Waits until the window shows the model's state; returns the picture."""

@@ -20,3 +20,18 @@ def until(condition, what, seconds=None, pause=0.02):
         if time.monotonic() > end:
             raise AssertionError("gave up waiting for " + what)
         time.sleep(pause)
+
+
+def steady(grab, painted, what, seconds=None, pause=0.02):
+    """What grab() gives, a picture first, once painted(picture) holds and
+    two grabs in a row show the same."""
+    last = [None]
+
+    def same_twice():
+        seen = grab()
+        picture = seen[0] if isinstance(seen, tuple) else seen
+        done = (picture is not None and painted(picture) and last[0] is not None and
+                picture.tobytes() == last[0].tobytes())
+        last[0] = picture
+        return seen if done else None
+    return until(same_twice, what, seconds, pause)

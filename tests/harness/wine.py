@@ -9,7 +9,7 @@ import re
 import subprocess
 from contextlib import contextmanager
 
-from .poll import until
+from .poll import steady, until
 from .xsession import Screen
 
 COLOURS = r"HKCU\Control Panel\Colors"
@@ -91,15 +91,8 @@ class Wine:
     def settled(self, title, painted=lambda picture: True):
         """A window's client area once painted(picture) holds and two grabs
         agree, and its origin."""
-        last = [None]
-
-        def same_twice():
-            picture, origin = self.client(title)
-            done = (picture is not None and painted(picture) and last[0] is not None and
-                    picture.tobytes() == last[0].tobytes())
-            last[0] = picture
-            return (picture, origin) if done else None
-        return until(same_twice, f"{title!r} to be painted", DEADLINE, 0.2)
+        return steady(lambda: self.client(title), painted, f"{title!r} to be painted", DEADLINE,
+                      0.2)
 
     def whole_screen(self):
         root = self.screen.display.screen()
