@@ -26,7 +26,7 @@ from PIL import ImageChops, ImageDraw
 
 from desktops import SETUPS, environment, setup
 from harness.checks import Checks
-from harness.legibility import DEFAULT_FONT_BUTTONS, HELP_LABEL, Judge
+from harness.legibility import DEFAULT_FONT_BUTTONS, HELP_LABEL, tests_for
 from harness.main_window import settled
 from harness.picture import (BUTTONS, HEIGHT, HELP_HEIGHT, HELP_WIDTH, WIDTH, Scale, cell_rect,
                              center)
@@ -289,17 +289,7 @@ class Desktops(Checks):
     """One test for each set-up of desktops.py."""
 
 
-def add_test(chosen):
-    def test(self):
-        print(f"\n{chosen.name}: {chosen.what}", flush=True)
-        judge_ = Judge(self)
-        judge(judge_, chosen)
-        print(f"{chosen.name}: {judge_.summary()}", flush=True)
-    setattr(Desktops, f"test_{chosen.name}", test)
-
-
-for each in SETUPS:
-    add_test(each)
+tests_for(Desktops, SETUPS, judge)
 
 
 if __name__ == "__main__":

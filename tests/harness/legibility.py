@@ -329,3 +329,18 @@ class Judge:
                           last is not None and not last.empty and last.bottom < y1,
                           f"last line's ink rows {last.top}..{last.bottom - 1}, label's last row "
                           f"{y1 - 1}" if last is not None and not last.empty else "no last line")
+
+
+def tests_for(case, setups, judge):
+    """Gives the test case (checks.Checks) a test for each set-up,
+    test_NAME: judge(a Judge, the set-up), then the lowest contrast and the
+    narrowest margin it measured."""
+    def add(chosen):
+        def test(self):
+            print(f"\n{chosen.name}: {chosen.what}", flush=True)
+            judged = Judge(self)
+            judge(judged, chosen)
+            print(f"{chosen.name}: {judged.summary()}", flush=True)
+        setattr(case, f"test_{chosen.name}", test)
+    for each in setups:
+        add(each)

@@ -32,7 +32,7 @@ import unittest
 from dataclasses import dataclass
 
 from harness.checks import Checks
-from harness.legibility import Ink, Judge
+from harness.legibility import Ink, tests_for
 from harness.picture import BUTTONS, HEIGHT, WIDTH, Scale, cell_rect, center
 from harness.poll import until
 from harness.wine import COLOURS, DEADLINE, DESKTOP, THEMES, Wine
@@ -274,19 +274,13 @@ class Desktop(Checks):
     """One test for each set-up; the command line names the one to run."""
 
 
-def add_test(chosen):
-    def test(self):
-        print(f"\n{chosen.name}: {chosen.what}", flush=True)
-        judge = Judge(self)
-        wine = Wine(*ARGUMENTS[:2], ARGUMENTS[3], ARGUMENTS[5])
-        with wine.settings(chosen.settings()):
-            (moved if chosen.moved_to else look)(wine, ARGUMENTS[2], chosen, judge)
-        print(f"{chosen.name}: {judge.summary()}", flush=True)
-    setattr(Desktop, f"test_{chosen.name}", test)
+def judge_set_up(judge, chosen):
+    wine = Wine(*ARGUMENTS[:2], ARGUMENTS[3], ARGUMENTS[5])
+    with wine.settings(chosen.settings()):
+        (moved if chosen.moved_to else look)(wine, ARGUMENTS[2], chosen, judge)
 
 
-for each in SETUPS:
-    add_test(each)
+tests_for(Desktop, SETUPS, judge_set_up)
 
 
 if __name__ == "__main__":
