@@ -15,6 +15,6 @@ state=$PWD/$build/tests/win32/wine
 tests/win32/wine-env.sh "$state" setup
 trap 'tests/win32/wine-env.sh "$state" stop' EXIT
 mkdir -p "$(dirname "$out")"
-/usr/bin/python3 tests/win32/desktop_window.py screenshot "$PWD/tests/win32/wine-env.sh" "$state" \
+PYTHONPATH=$PWD/tests /usr/bin/python3 tests/win32/desktop_window.py screenshot "$PWD/tests/win32/wine-env.sh" "$state" \
   "$build/src/app/MARELO.exe" "$build/tests/win32/window_probe.exe" \
   "$PWD/$build/tests/win32/high_contrast_hook.dll" "$out"

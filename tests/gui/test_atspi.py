@@ -5,10 +5,10 @@ and buttons pressed through their accessible action. Runs on a session bus of
 its own: dbus-run-session -- /usr/bin/python3 test_atspi.py"""
 
 import sys
-import time
 import unittest
 
-from xsession import DEADLINE, private_accessibility_bus
+from harness.poll import until
+from harness.xsession import private_accessibility_bus
 
 # Before pyatspi asks the session bus for the accessibility bus.
 private_accessibility_bus()
@@ -16,8 +16,8 @@ private_accessibility_bus()
 import pyatspi  # noqa: E402
 from gi.repository import GLib  # noqa: E402
 
-from marelo_gui import MainWindowTest  # noqa: E402
-from picture import CHILDREN, cell_rect, center  # noqa: E402
+from harness.main_window import MainWindowTest  # noqa: E402
+from harness.picture import CHILDREN  # noqa: E402
 
 WORDS = ("C", "C sharp or D flat", "D", "D sharp or E flat", "E", "F", "F sharp or G flat", "G",
          "G sharp or A flat", "A", "A sharp or B flat", "B")
@@ -51,19 +51,16 @@ class ScreenReader(MainWindowTest):
     def hear(self, event):
         self.heard.append((getattr(self, "names", {}).get(event.source, "?"), event.source.name))
 
-    def until(self, condition, what):
+    @staticmethod
+    def until(condition, what):
         """Handles the bus's events until condition() gives a true value."""
         context = GLib.MainContext.default()
-        end = time.monotonic() + DEADLINE
-        while True:
+
+        def handled():
             while context.pending():
                 context.iteration(False)
-            value = condition()
-            if value:
-                return value
-            if time.monotonic() > end:
-                self.fail("gave up waiting for " + what)
-            time.sleep(0.02)
+            return condition()
+        return until(handled, what)
 
     def frame_named(self, title, role=pyatspi.ROLE_FRAME):
         frames = [f for f in self.application if f.getRole() == role and f.name == title]

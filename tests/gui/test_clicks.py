@@ -6,8 +6,8 @@ fall back to 0, and RESET back to the start picture."""
 import sys
 import unittest
 
-from marelo_gui import MainWindowTest
-from picture import BUTTONS, cell_rect, center, shift_label_area
+from harness.main_window import MainWindowTest
+from harness.picture import cell_rect, center, shift_label_area
 
 
 class Clicks(MainWindowTest):

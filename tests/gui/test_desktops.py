@@ -11,8 +11,8 @@ changed setting shows them, with the same rows marked and counts shifted.
 
   test_desktops.py [SETUP...]   all set-ups when none is named
 
-Prints each check, then for each set-up the lowest contrast and the narrowest
-caption margin measured, and exits nonzero on any failure. With
+Prints for each set-up the lowest contrast and the narrowest caption margin
+measured; each check a subtest. With
 MARELO_DESKTOP_PICTURES=FOLDER it also keeps the pictures it judged there."""
 
 import os
@@ -20,14 +20,17 @@ import shutil
 import sys
 import tempfile
 import time
+import unittest
 
 from PIL import ImageChops, ImageDraw
 
 from desktops import SETUPS, environment, setup
-from legibility import DEFAULT_FONT_BUTTONS, HELP_LABEL, Judge, Report, Scale
-from marelo_gui import settled
-from picture import BUTTONS, HEIGHT, HELP_HEIGHT, HELP_WIDTH, WIDTH, cell_rect, center
-from xsession import App, XServer
+from harness.checks import Checks
+from harness.legibility import DEFAULT_FONT_BUTTONS, HELP_LABEL, tests_for
+from harness.main_window import settled
+from harness.picture import (BUTTONS, HEIGHT, HELP_HEIGHT, HELP_WIDTH, WIDTH, Scale, cell_rect,
+                             center)
+from harness.xsession import App, XServer
 
 # Rows marked before the second look: a sharp name, the widest kind, and a
 # natural one.
@@ -99,7 +102,7 @@ class Pictures:
         x.wait_active(main)
         # The pointer away from every button, which would light up under it.
         x.move_pointer(x.width - 1, x.height - 1)
-        self.start = settled(x, main, varied)
+        self.start = settled(main, varied)
         # Each click has done its work before the next one, and before the
         # pointer leaves: a window manager may hand a click on only later.
         for row in MARKED_ROWS:
@@ -107,11 +110,11 @@ class Pictures:
         for name in self.presses:
             self.click(x, main, BUTTONS[name])
         x.move_pointer(x.width - 1, x.height - 1)
-        self.marked = settled(x, main, varied)
+        self.marked = settled(main, varied)
         main.click(*self.at(center(BUTTONS["help_pb"]), self.start_scale))
         help_window = app.window("HELP")
         x.wait_active(help_window)
-        self.help = settled(x, help_window, varied)
+        self.help = settled(help_window, varied)
         self.help_scale = self.scale_at(help_window)
         if self.chosen.live:
             self.before = (main.geometry(), help_window.geometry())
@@ -124,7 +127,7 @@ class Pictures:
             self.frames = [(w.title, w.frame()) for w in (main, help_window)]
         elif self.presses:
             self.activate(x, main)
-            self.marked = settled(x, main, varied)
+            self.marked = settled(main, varied)
 
     def click(self, x, main, rect):
         """Clicks the middle of a cell or button, until the window shows
@@ -203,42 +206,39 @@ def same_start(picture, fresh):
     return True, ""
 
 
-def judge(chosen):
-    report = Report(f"{chosen.name}: {chosen.what}")
-    judge_ = Judge(report)
+def judge(judge_, chosen):
     missing = [path for path in chosen.needs if not os.path.exists(path)]
-    if not report.check("the set-up's files are installed", not missing,
+    if not judge_.check("the set-up's files are installed", not missing,
                         f"missing {', '.join(missing)}: tools/deps.sh installs them"):
-        return report, judge_
+        return
     if chosen.live:
-        judge_live(report, chosen)
-        return report, judge_
+        judge_live(judge_, chosen)
+        return
     seen = Pictures(chosen).take()
     left, top, width, height = seen.geometry
-    report.check(f"client area {width} x {height} with its top-left corner on the screen "
+    judge_.check(f"client area {width} x {height} with its top-left corner on the screen "
                  f"(at {left}, {top})", left >= 0 and top >= 0)
     if chosen.placement_only:
-        return report, judge_
+        return
     judge_.main_window(seen.start, seen.scale)
     judge_.buttons(seen.start, seen.scale)
     judge_.names(seen.marked, seen.scale, MARKED_ROWS)
     judge_.sheet(seen.marked, seen.scale, MARKED_ROWS)
     wanted = (seen.help_scale.px(HELP_WIDTH), seen.help_scale.px(HELP_HEIGHT))
-    if report.check(f"help window's client area {seen.help.width} x {seen.help.height}, as "
+    if judge_.check(f"help window's client area {seen.help.width} x {seen.help.height}, as "
                     f"{wanted[0]} x {wanted[1]} at the scale of its monitor",
                     seen.sized(seen.help.size, wanted)):
         judge_.help_window(seen.help, seen.help_scale)
     if chosen.desktop_window:
         # The help window follows the desktop: the set-up took.
         ground = seen.help.getpixel((seen.help.width - 1, seen.help.height - 1))[:3]
-        report.check(f"the help window's ground is the desktop's window colour "
+        judge_.check(f"the help window's ground is the desktop's window colour "
                      f"{chosen.desktop_window}", ground == chosen.desktop_window, f"it is {ground}")
     if chosen.same_faces_as:
-        same_faces(report, seen, Pictures(setup(chosen.same_faces_as)).take())
-    return report, judge_
+        same_faces(judge_, seen, Pictures(setup(chosen.same_faces_as)).take())
 
 
-def judge_live(report, chosen):
+def judge_live(judge_, chosen):
     """The desktop changed under the running program: both windows as a
     fresh start in the changed setting shows them, whole on a screen."""
     fresh = Pictures(setup(chosen.fresh), SHIFTED).take()
@@ -249,23 +249,23 @@ def judge_live(report, chosen):
           f"start; help {help_before[2]} x {help_before[3]}, {seen.help.width} x "
           f"{seen.help.height}, {fresh.help.width} x {fresh.help.height}", flush=True)
     wanted = tuple(chosen.resized or fresh.geometry[2:])
-    report.check(f"main window's client area {width} x {height}, as {wanted[0]} x {wanted[1]}",
+    judge_.check(f"main window's client area {width} x {height}, as {wanted[0]} x {wanted[1]}",
                  (width, height) == wanted)
     for what, picture, reference in (("main window", seen.marked, fresh.marked),
                                      ("help window", seen.help, fresh.help)):
         same, detail = same_start(picture, reference)
-        report.check(f"{what}: the pixels of a fresh start", same, detail)
+        judge_.check(f"{what}: the pixels of a fresh start", same, detail)
     # The screens left after the change, as the fresh start has them.
     after = setup(chosen.fresh)
     areas = ([(x, y, x + w, y + h) for _, x, y, w, h, _ in after.monitors] if after.monitors
              else [(0, 0) + after.screen])
     for title, (left, top, right, bottom) in seen.frames:
-        report.check(f"{title!r} whole on a screen: ({left}, {top}) to ({right}, {bottom})",
+        judge_.check(f"{title!r} whole on a screen: ({left}, {top}) to ({right}, {bottom})",
                      any(left >= a[0] and top >= a[1] and right <= a[2] and bottom <= a[3]
                          for a in areas), f"the screens: {areas}")
 
 
-def same_faces(report, seen, reference):
+def same_faces(judge_, seen, reference):
     """The faces the layouts name render the same here as in the reference:
     everything but the buttons in the platform's default font, and the help
     text."""
@@ -277,26 +277,21 @@ def same_faces(report, seen, reference):
             draw.rectangle((x0, y0, x1 - 1, y1 - 1), fill=(0, 0, 0))
         return picture
     differs = ImageChops.difference(named_faces(seen.start), named_faces(reference.start))
-    report.check(f"the main window as under {reference.chosen.name}, but for the buttons in the "
+    judge_.check(f"the main window as under {reference.chosen.name}, but for the buttons in the "
                  "default font", differs.getbbox() is None, f"differs within {differs.getbbox()}")
     area = seen.scale.box(*HELP_LABEL)
     differs = ImageChops.difference(seen.help.crop(area), reference.help.crop(area))
-    report.check(f"the help text as under {reference.chosen.name}", differs.getbbox() is None,
+    judge_.check(f"the help text as under {reference.chosen.name}", differs.getbbox() is None,
                  f"differs within {differs.getbbox()}")
 
 
-def main(names):
-    chosen = [setup(name) for name in names] if names else SETUPS
-    results = [(c, *judge(c)) for c in chosen]
-    print()
-    for c, report, judge_ in results:
-        state = "pass" if not report.failed else "FAIL"
-        print(f"{c.name}: {state}; {judge_.summary()}")
-    passed = sum(r.passed for _, r, _ in results)
-    failed = sum(r.failed for _, r, _ in results)
-    print(f"{passed} passed, {failed} failed")
-    return 1 if failed else 0
+class Desktops(Checks):
+    """One test for each set-up of desktops.py."""
+
+
+tests_for(Desktops, SETUPS, judge)
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    unittest.main(argv=sys.argv[:1] + [f"Desktops.test_{name}" for name in sys.argv[1:]],
+                  verbosity=2)

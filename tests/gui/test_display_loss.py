@@ -15,9 +15,10 @@ import tempfile
 import time
 import unittest
 
-from marelo_gui import settled
-from picture import BUTTONS, WHITE, center
-from xsession import DEADLINE, XServer, program_path
+from harness.main_window import painted, settled
+from harness.picture import BUTTONS, center
+from harness.poll import DEADLINE
+from harness.xsession import XServer, program_path
 
 # The exit status for a display that is lost or cannot be opened (README).
 NO_DISPLAY_STATUS = 3
@@ -133,15 +134,14 @@ class LostDisplay(unittest.TestCase):
         self.addCleanup(server.__exit__, None, None, None)
         run = Run(server.env(extra_env))
         self.addCleanup(run.close)
-        main = self.window(server, run, "Marelo")
+        main = server.window_of(run.process, "Marelo", run.stderr_lines)
         # The event loop is running: the window has been painted.
-        settled(server, main,
-                lambda p: p.getpixel((0, 0)) == WHITE and max(p.getpixel((8, 24))) < 96)
+        settled(main, painted)
         target = main
         if with_help:
             main.raise_()
             main.click(*center(BUTTONS["help_pb"]))
-            target = self.window(server, run, "HELP")
+            target = server.window_of(run.process, "HELP", run.stderr_lines)
         name = server.name
         how(server, run, target)
         status = run.wait()
@@ -150,17 +150,6 @@ class LostDisplay(unittest.TestCase):
         self.assertEqual(status, NO_DISPLAY_STATUS, lines)
         self.assertEqual(lines, [f"marelo: lost the connection to display {name}"])
         self.assertEqual(run.cores(), [])
-
-    def window(self, server, run, title):
-        def find():
-            windows = server.top_levels(run.process.pid, title)
-            if windows:
-                return windows[0]
-            if run.process.poll() is not None:
-                raise AssertionError(f"the program ended with status {run.process.returncode}:"
-                                     f" {run.stderr_lines()}")
-            return None
-        return server.wait_for(find, f"a window titled {title!r}")
 
     def test_display_lost(self):
         for what, how in LOSSES:
@@ -178,9 +167,8 @@ class LostDisplay(unittest.TestCase):
         run = Run(server.env({"WAYLAND_DISPLAY": "wayland-nowhere",
                               "XDG_SESSION_TYPE": "wayland"}))
         self.addCleanup(run.close)
-        main = self.window(server, run, "Marelo")
-        settled(server, main,
-                lambda p: p.getpixel((0, 0)) == WHITE and max(p.getpixel((8, 24))) < 96)
+        main = server.window_of(run.process, "Marelo", run.stderr_lines)
+        settled(main, painted)
         self.assertIsNone(run.process.poll())
         self.assertEqual(run.stderr_lines(), [])
 

@@ -6,8 +6,8 @@ main window closes and the program ends."""
 import sys
 import unittest
 
-from marelo_gui import MainWindowTest, settled
-from picture import BUTTONS, center
+from harness.main_window import MainWindowTest, settled
+from harness.picture import BUTTONS, center
 
 HELP_SIZE = (526, 146)
 TEXT_AREA = (0, 8, 521, 121)  # left, top, width, height
@@ -57,7 +57,7 @@ class HelpWindow(MainWindowTest):
         self.main.raise_()
         self.main.click(*center(BUTTONS["help_pb"]))
         window = self.app.window("HELP")
-        return window, settled(self.x, window, lambda picture: text_lines(picture))
+        return window, settled(window, lambda picture: text_lines(picture))
 
     def test_nine_lines_closed_and_opened_again(self):
         window, first = self.open_help()
@@ -104,7 +104,7 @@ class HelpWindow(MainWindowTest):
         self.press("up_2")
         self.expect("the help button and Up under Converted_2")
         self.assertEqual(len(self.help_windows()), 1)
-        self.assertEqual(settled(self.x, window, lambda picture: True).tobytes(), first.tobytes())
+        self.assertEqual(settled(window, lambda picture: True).tobytes(), first.tobytes())
 
     def test_closing_main_with_help_open_ends_the_program(self):
         self.open_help()

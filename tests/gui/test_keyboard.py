@@ -6,8 +6,8 @@ notes' letters mark notes by their keys, Caps Lock or not, once per key held."""
 import sys
 import unittest
 
-from marelo_gui import MainWindowTest
-from picture import Ink, shift_label_area
+from harness.main_window import MainWindowTest
+from harness.picture import Ink, shift_label_area
 
 # The order in which Tab walks the buttons, from the first focus on.
 TAB_ORDER = ("dn_1", "up_1", "help_pb", "up_2", "dn_2", "dn_3", "up_3", "reset")

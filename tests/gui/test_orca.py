@@ -7,8 +7,8 @@ Orca's echo of the keys pressed left aside."""
 import sys
 import unittest
 
-from marelo_gui import MainWindowTest
-from xsession import ScreenReader, private_accessibility_bus
+from harness.main_window import MainWindowTest
+from harness.xsession import ScreenReader, private_accessibility_bus
 
 HELP_LINES = (
     "Thank you for download this free ware made by ",

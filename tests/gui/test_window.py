@@ -6,11 +6,12 @@ note names inside their cells."""
 import sys
 import unittest
 
-from marelo_gui import MainWindowTest
-from picture import (BOX_BOTTOM, BOX_LEFT, BOX_SIZE, BOX_TOP, BUTTONS, COLUMN_LEFT, COLUMN_WIDTH,
-                     FIRST_ROW_TOP, HEIGHT, ROW_PITCH, ROWS, TABLE_BOTTOM, WHITE, WIDTH, Ink,
-                     alignment, cell_inside, cell_rect, is_dark, is_reddish, shift_label_area)
-from xsession import SCREEN_HEIGHT, SCREEN_WIDTH
+from harness.main_window import MainWindowTest
+from harness.picture import (BOX_BOTTOM, BOX_LEFT, BOX_SIZE, BOX_TOP, BUTTONS, COLUMN_LEFT,
+                             COLUMN_WIDTH, FIRST_ROW_TOP, HEIGHT, ROWS, TABLE_BOTTOM, WHITE, WIDTH,
+                             Ink, alignment, cell_inside, frame_faults, is_reddish,
+                             shift_label_area)
+from harness.xsession import SCREEN_HEIGHT, SCREEN_WIDTH
 
 NATURAL_ROWS = (0, 2, 4, 5, 7, 9, 11)
 SHARP_ROWS = (1, 3, 6, 8, 10)
@@ -21,11 +22,6 @@ class StartPicture(MainWindowTest):
 
     def px(self, x, y):
         return self.start.getpixel((x, y))
-
-    def assert_line(self, points, what):
-        points = list(points)
-        light = [p for p in points if not is_dark(self.px(*p))]
-        self.assertFalse(light, f"{what}: not drawn at {light[:3]}")
 
     def assert_white(self, points, what):
         points = list(points)
@@ -54,52 +50,8 @@ class StartPicture(MainWindowTest):
         self.assert_white(((x, y) for y in range(HEIGHT) for x in range(WIDTH)
                            if not taken(x, y)), "the ground")
 
-    def test_every_cell_frame_at_its_place(self):
-        for column, (left, width) in enumerate(zip(COLUMN_LEFT, COLUMN_WIDTH)):
-            right = left + width - 1
-            rows = range(FIRST_ROW_TOP, TABLE_BOTTOM)
-            self.assert_white(((left - 1, y) for y in rows), f"left of column {column}")
-            self.assert_white(((right + 1, y) for y in rows), f"right of column {column}")
-            self.assert_white(((x, FIRST_ROW_TOP - 1) for x in range(left, right + 1)),
-                              f"above column {column}")
-            self.assert_white(((x, TABLE_BOTTOM) for x in range(left, right + 1)),
-                              f"below column {column}")
-            for row in range(ROWS):
-                _, top, _, height = cell_rect(column, row)
-                bottom = top + height - 1
-                where = f"cell {column}/{row}"
-                self.assert_line(((left, y) for y in range(top, bottom + 1)), where + " left")
-                self.assert_line(((right, y) for y in range(top, bottom + 1)), where + " right")
-                self.assert_line(((x, top) for x in range(left, right + 1)), where + " top")
-                self.assert_line(((x, bottom) for x in range(left, right + 1)), where + " bottom")
-                # One line between neighbouring rows, not two: the rows just
-                # inside the frame are not lines of their own.
-                for y in (top + 1, bottom - 1):
-                    self.assertFalse(all(is_dark(self.px(x, y)) for x in range(left, right + 1)),
-                                     f"{where}: a second line at y {y}")
-                for x in (left + 1, right - 1):
-                    self.assertFalse(all(is_dark(self.px(x, y)) for y in range(top, bottom + 1)),
-                                     f"{where}: a second line at x {x}")
-
-    def test_twelve_box_lines(self):
-        for box, left in enumerate(BOX_LEFT, 1):
-            right = left + BOX_SIZE
-            across = range(left, right + 1)
-            down = range(BOX_TOP, BOX_BOTTOM + 1)
-            self.assert_line(((x, BOX_TOP) for x in across), f"box {box} top")
-            self.assert_line(((x, BOX_BOTTOM) for x in across), f"box {box} bottom")
-            self.assert_line(((left, y) for y in down), f"box {box} left side")
-            self.assert_line(((right, y) for y in down), f"box {box} right side")
-            self.assert_white(((x, y) for x in across for y in (BOX_TOP - 1, BOX_BOTTOM + 1)),
-                              f"above and below box {box}")
-            self.assert_white(((x, y) for y in down for x in (left - 1, right + 1)),
-                              f"beside box {box}")
-            inner = range(BOX_TOP + 1, BOX_BOTTOM)
-            self.assert_white(((x, y) for y in inner for x in (left + 1, right - 1)),
-                              f"inside the sides of box {box}")
-            self.assert_white(((x, y) for x in range(left + 1, right)
-                               for y in (BOX_TOP + 1, BOX_BOTTOM - 1)),
-                              f"inside the top and bottom of box {box}")
+    def test_cell_frames_and_box_lines_at_their_pixels(self):
+        self.assertEqual(frame_faults(self.start), [])
 
     def test_buttons_where_the_layout_puts_them(self):
         seams = {(BUTTONS[f"dn_{k}"][0] + BUTTONS[f"dn_{k}"][2] - 1) for k in (1, 2, 3)}

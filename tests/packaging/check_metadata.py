@@ -12,19 +12,11 @@ import configparser
 import os
 import re
 import subprocess
-import sys
 import xml.etree.ElementTree as ET
 
+from harness.checks import Checks, main as run_checks
+
 XML_LANG = "{http://www.w3.org/XML/1998/namespace}lang"
-
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-    return condition
-
 
 def identity(header):
     text = open(header, encoding="utf-8").read()
@@ -40,14 +32,14 @@ def run(command):
     return result.returncode, (result.stdout + result.stderr).strip()
 
 
-def check_desktop_entry(path, ident, build_dir):
+def check_desktop_entry(t, path, ident, build_dir):
     status, output = run(["desktop-file-validate", path])
     # Hints count too: they point at entries shown twice or in odd menus.
-    check(status == 0 and output == "", f"desktop-file-validate: {status}\n{output}")
+    t.check(status == 0 and output == "", f"desktop-file-validate: {status}\n{output}")
     entry = configparser.RawConfigParser(delimiters=("=",), interpolation=None)
     entry.optionxform = str
     entry.read(path, encoding="utf-8")
-    if not check(entry.has_section("Desktop Entry"), "desktop entry: no [Desktop Entry] group"):
+    if not t.check(entry.has_section("Desktop Entry"), "desktop entry: no [Desktop Entry] group"):
         return
     group = entry["Desktop Entry"]
     expected = {
@@ -59,22 +51,22 @@ def check_desktop_entry(path, ident, build_dir):
         "StartupWMClass": ident["kTitle"],
     }
     for key, value in expected.items():
-        check(group.get(key) == value, f"desktop entry: {key}={group.get(key)}, not {value}")
+        t.check(group.get(key) == value, f"desktop entry: {key}={group.get(key)}, not {value}")
     for key in ("Name[ja]", "Comment", "Comment[ja]", "GenericName", "GenericName[ja]"):
-        check(group.get(key, "").strip() != "", f"desktop entry: no {key}")
+        t.check(group.get(key, "").strip() != "", f"desktop entry: no {key}")
     categories = group.get("Categories", "").split(";")
-    check("AudioVideo" in categories and "Music" in categories,
-          f"desktop entry: Categories {categories} do not put it among the music programs")
+    t.check("AudioVideo" in categories and "Music" in categories,
+            f"desktop entry: Categories {categories} do not put it among the music programs")
     icon = os.path.join(build_dir, "icons", "32x32", group.get("Icon", "") + ".png")
-    check(os.path.isfile(icon), f"desktop entry: no icon {icon} for its Icon key")
+    t.check(os.path.isfile(icon), f"desktop entry: no icon {icon} for its Icon key")
 
 
-def check_metainfo(path, ident):
+def check_metainfo(t, path, ident):
     # The only remark allowed: the validator does not know the top-level
     # domain of our reverse-DNS id.
     status, output = run(["appstreamcli", "validate", "--no-net", "--strict",
                           "--override=cid-maybe-not-rdns=pedantic", path])
-    check(status == 0, f"appstreamcli validate: {status}\n{output}")
+    t.check(status == 0, f"appstreamcli validate: {status}\n{output}")
     root = ET.parse(path).getroot()
     app_id = ident["kAppId"]
 
@@ -84,40 +76,38 @@ def check_metainfo(path, ident):
                 return (element.text or "").strip()
         return None
 
-    check(root.tag == "component" and root.get("type") == "desktop-application",
-          "metainfo: not a desktop-application component")
-    check(text("id") == app_id, f"metainfo: id {text('id')}, not {app_id}")
-    check(text("name") == ident["kTitle"], f"metainfo: name {text('name')}")
-    check(bool(text("name", "ja")) and bool(text("summary", "ja")),
-          "metainfo: no Japanese name or summary")
+    t.check(root.tag == "component" and root.get("type") == "desktop-application",
+            "metainfo: not a desktop-application component")
+    t.check(text("id") == app_id, f"metainfo: id {text('id')}, not {app_id}")
+    t.check(text("name") == ident["kTitle"], f"metainfo: name {text('name')}")
+    t.check(bool(text("name", "ja")) and bool(text("summary", "ja")),
+            "metainfo: no Japanese name or summary")
     launchable = root.find("launchable[@type='desktop-id']")
-    check(launchable is not None and launchable.text == app_id + ".desktop",
-          "metainfo: the launchable is not the desktop entry")
-    check(text("provides/binary") == "marelo", "metainfo: does not provide the binary marelo")
-    check(text("url[@type='homepage']") == ident["kHomePage"], "metainfo: wrong home page")
+    t.check(launchable is not None and launchable.text == app_id + ".desktop",
+            "metainfo: the launchable is not the desktop entry")
+    t.check(text("provides/binary") == "marelo", "metainfo: does not provide the binary marelo")
+    t.check(text("url[@type='homepage']") == ident["kHomePage"], "metainfo: wrong home page")
     releases = root.findall("releases/release")
-    check(len(releases) >= 1 and releases[0].get("version") == ident["kVersionText"],
-          f"metainfo: latest release is not {ident['kVersionText']}")
+    t.check(len(releases) >= 1 and releases[0].get("version") == ident["kVersionText"],
+            f"metainfo: latest release is not {ident['kVersionText']}")
     image = text("screenshots/screenshot[@type='default']/image")
-    check(image == ident["kHomePage"] + "screenshot.png", f"metainfo: screenshot {image}")
+    t.check(image == ident["kHomePage"] + "screenshot.png", f"metainfo: screenshot {image}")
     for tag in ("metadata_license", "project_license", "summary", "developer_name",
                 "content_rating"):
-        check(root.find(tag) is not None, f"metainfo: no {tag}")
+        t.check(root.find(tag) is not None, f"metainfo: no {tag}")
 
 
-def main(build_dir, header):
+def main(t, build_dir, header):
     ident = identity(header)
     app_id = ident["kAppId"]
-    check_desktop_entry(os.path.join(build_dir, app_id + ".desktop"), ident, build_dir)
-    check_metainfo(os.path.join(build_dir, app_id + ".metainfo.xml"), ident)
-    for failure in failures:
-        print("FAIL:", failure)
-    if not failures:
-        print(f"desktop entry and metainfo of {app_id}: all checks passed")
-    return 1 if failures else 0
+    check_desktop_entry(t, os.path.join(build_dir, app_id + ".desktop"), ident, build_dir)
+    check_metainfo(t, os.path.join(build_dir, app_id + ".metainfo.xml"), ident)
+
+
+class Metadata(Checks):
+    def test_all(self):
+        main(self, *self.arguments)
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3:
-        raise SystemExit(__doc__)
-    sys.exit(main(*sys.argv[1:]))
+    run_checks(2, __doc__)

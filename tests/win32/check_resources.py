@@ -6,12 +6,13 @@
 the version record field by field, the one icon group with its one 32 x 32,
 16-colour image (the pixels of ICON.xpm), the manifest, the Japanese language
 of every resource, and that the program needs only DLLs every Windows has.
-Prints "N passed, N failed"; only the standard library is used.
+Each check a subtest; only the standard library is used, and tests/harness.
 """
 import importlib.util
 import struct
-import sys
 import xml.etree.ElementTree as ET
+
+from harness.checks import Checks, main as run_checks
 
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 JAPANESE = 0x0411
@@ -28,15 +29,6 @@ EXPECTED_STRINGS = [
     ("InternalName", "MARELO"),
     ("OriginalFilename", "MARELO.exe"),
 ]
-
-results = {"passed": 0, "failed": 0}
-
-
-def check(name, condition, detail=""):
-    results["passed" if condition else "failed"] += 1
-    if not condition:
-        print(f"FAIL {name}{': ' + str(detail) if detail else ''}")
-
 
 class PE:
     def __init__(self, data):
@@ -127,14 +119,14 @@ def version_block(data, at):
     return key, value, kind, children, end
 
 
-def main(argv):
-    if len(argv) != 4:
-        raise SystemExit(__doc__)
-    pe = PE(open(argv[1], "rb").read())
-    found = importlib.util.spec_from_file_location("make_icon", argv[3])
+def main(t, exe, xpm, make_icon_path):
+    def check(name, condition, detail=""):
+        t.check(condition, name, str(detail))
+    pe = PE(open(exe, "rb").read())
+    found = importlib.util.spec_from_file_location("make_icon", make_icon_path)
     make_icon = importlib.util.module_from_spec(found)
     found.loader.exec_module(make_icon)
-    pixels = make_icon.read_xpm(argv[2])
+    pixels = make_icon.read_xpm(xpm)
 
     check("64-bit Windows GUI program", pe.magic == 0x20B and pe.machine == 0x8664 and pe.subsystem == 2,
           (hex(pe.magic), hex(pe.machine), pe.subsystem))
@@ -213,9 +205,11 @@ def main(argv):
         check("per-monitor DPI awareness", awareness and "PerMonitorV2" in awareness[0], awareness)
         check("no code page of its own", "activeCodePage" not in text)
 
-    print(f"{results['passed']} passed, {results['failed']} failed")
-    return 1 if results["failed"] or not results["passed"] else 0
+
+class Resources(Checks):
+    def test_all(self):
+        main(self, *self.arguments)
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    run_checks(3, __doc__)

@@ -6,9 +6,10 @@ import unittest
 
 from PIL import ImageChops, ImageDraw
 
-from picture import (BUTTONS, ROWS, WHITE, Ink, alignment, cell_inside, cell_rect, center,
+from .picture import (BUTTONS, ROWS, WHITE, Ink, alignment, cell_inside, cell_rect, center,
                      is_reddish, shift_label_area)
-from xsession import App, XServer
+from .poll import steady
+from .xsession import App, XServer
 
 
 class Model:
@@ -102,17 +103,14 @@ class TableReader:
         return found
 
 
-def settled(server, window, painted):
+def settled(window, painted):
     """The window's picture once painted(picture) holds and two grabs agree."""
-    last = [None]
+    return steady(window.grab, painted, f"{window.title!r} to be painted")
 
-    def same_twice():
-        picture = window.grab()
-        done = (painted(picture) and last[0] is not None and
-                picture.tobytes() == last[0].tobytes())
-        last[0] = picture
-        return picture if done else None
-    return server.wait_for(same_twice, f"{window.title!r} to be painted")
+
+def painted(picture):
+    """Whether the main window shows its sheet and its first frame."""
+    return picture.getpixel((0, 0)) == WHITE and max(picture.getpixel((8, 24))) < 96
 
 
 def inside(x, y, rect):
@@ -162,8 +160,7 @@ class MainWindowTest(unittest.TestCase):
     @staticmethod
     def painted(self):
         """The main window's picture once it is painted."""
-        return settled(self.x, self.main,
-                       lambda p: p.getpixel((0, 0)) == WHITE and max(p.getpixel((8, 24))) < 96)
+        return settled(self.main, painted)
 
     def expect(self, what):
         """Waits until the window shows the model's state; returns the picture."""

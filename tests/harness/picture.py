@@ -1,5 +1,6 @@
-"""What the main window should look like, in pixels at 96 dpi, and the means
-to read a grabbed picture: the ink in a cell, where it lies, its colour."""
+"""What the main window should look like, in pixels at 96 dpi and scaled to
+any density, and the means to read a grabbed picture: the ink in a cell,
+where it lies, its colour."""
 
 WIDTH, HEIGHT = 401, 287
 HELP_WIDTH, HELP_HEIGHT = 526, 146  # the help window's client area
@@ -40,6 +41,30 @@ CHILDREN = (("help_pb", "up_1", "dn_1", "Label100") + tuple(f"org({r})" for r in
 
 WHITE = (255, 255, 255)
 RED = (255, 0, 0)
+
+
+class Scale:
+    """The layout's 96-dpi pixels on a screen of another density, placed as the
+    program places them: each box keeps its last pixel on the scaled place of
+    the 96-dpi one, and frames and lines are whole device pixels wide."""
+
+    def __init__(self, dpi=96):
+        self.dpi = dpi
+        self.thickness = max(1, dpi // 96)
+
+    def px(self, pixels96):
+        return (pixels96 * self.dpi + 48) // 96
+
+    def box(self, left, top, width, height):
+        """Left, top, right and bottom (the last two just outside)."""
+        t = self.thickness
+        return (self.px(left), self.px(top), self.px(left + width - 1) + t,
+                self.px(top + height - 1) + t)
+
+    def inside(self, left, top, width, height):
+        x0, y0, x1, y1 = self.box(left, top, width, height)
+        t = self.thickness
+        return x0 + t, y0 + t, x1 - t, y1 - t
 
 
 def cell_rect(column, row):
@@ -149,3 +174,64 @@ def pixels_in(picture, rect):
 
 def count_red(picture, rect):
     return sum(1 for _, _, p in pixels_in(picture, rect) if p == RED)
+
+
+def frame_faults(picture, scale=Scale()):
+    """Where the cell frames and the boxes' lines are not as the layout puts
+    them at the scale: lines of whole device pixels, dark on white, one
+    line between neighbouring rows. A list of texts, empty where all is so."""
+    px = picture.load()
+    t = scale.thickness
+    faults = []
+
+    def area(x0, y0, x1, y1):
+        return [(x, y) for x in range(x0, x1) for y in range(y0, y1)]
+
+    def dark(points, what):
+        light = [p for p in points if not is_dark(px[p][:3])]
+        if light:
+            faults.append(f"{what}: not drawn at {light[:3]}")
+
+    def white(points, what):
+        marks = [p for p in points if px[p][:3] != WHITE]
+        if marks:
+            faults.append(f"{what}: not white at {marks[:3]}")
+
+    def lines(x0, y0, x1, y1, what):
+        """The four sides of a box (right and bottom just outside)."""
+        dark(area(x0, y0, x1, y0 + t), what + " top")
+        dark(area(x0, y1 - t, x1, y1), what + " bottom")
+        dark(area(x0, y0, x0 + t, y1), what + " left")
+        dark(area(x1 - t, y0, x1, y1), what + " right")
+
+    for column in range(4):
+        left, top, right, _ = scale.box(*cell_rect(column, 0))
+        bottom = scale.box(*cell_rect(column, ROWS - 1))[3]
+        white(area(left - 1, top, left, bottom), f"left of column {column}")
+        white(area(right, top, right + 1, bottom), f"right of column {column}")
+        white(area(left, top - 1, right, top), f"above column {column}")
+        white(area(left, bottom, right, bottom + 1), f"below column {column}")
+        for row in range(ROWS):
+            x0, y0, x1, y1 = scale.box(*cell_rect(column, row))
+            where = f"cell {column}/{row}"
+            lines(x0, y0, x1, y1, where)
+            if row < ROWS - 1 and scale.box(*cell_rect(column, row + 1))[1] != y1 - t:
+                faults.append(f"{where}: its bottom line not the next row's top")
+            # The rows just inside the frame are not lines of their own.
+            for y in (y0 + t, y1 - t - 1):
+                if all(is_dark(px[x, y][:3]) for x in range(x0, x1)):
+                    faults.append(f"{where}: a second line at y {y}")
+            for x in (x0 + t, x1 - t - 1):
+                if all(is_dark(px[x, y][:3]) for y in range(y0, y1)):
+                    faults.append(f"{where}: a second line at x {x}")
+    for box, left in enumerate(BOX_LEFT, 1):
+        x0, y0, x1, y1 = scale.box(left, BOX_TOP, BOX_SIZE + 1, BOX_BOTTOM - BOX_TOP + 1)
+        what = f"box {box}"
+        lines(x0, y0, x1, y1, what)
+        white(area(x0, y0 - 1, x1, y0) + area(x0, y1, x1, y1 + 1), f"above and below {what}")
+        white(area(x0 - 1, y0, x0, y1) + area(x1, y0, x1 + 1, y1), f"beside {what}")
+        white(area(x0 + t, y0 + t, x0 + t + 1, y1 - t) + area(x1 - t - 1, y0 + t, x1 - t, y1 - t),
+              f"inside the sides of {what}")
+        white(area(x0 + t, y0 + t, x1 - t, y0 + t + 1) + area(x0 + t, y1 - t - 1, x1 - t, y1 - t),
+              f"inside the top and bottom of {what}")
+    return faults

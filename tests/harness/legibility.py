@@ -6,8 +6,8 @@ the Windows set-ups both hand their grabbed pictures to Judge."""
 
 from collections import Counter
 
-from picture import BOX_LEFT, BUTTONS, COLUMN_LEFT, COLUMN_WIDTH, FIRST_ROW_TOP, ROWS
-from picture import cell_rect
+from .picture import BOX_LEFT, BUTTONS, COLUMN_LEFT, COLUMN_WIDTH, FIRST_ROW_TOP, ROWS
+from .picture import cell_rect
 
 # What must be read, as WCAG has it.
 TEXT_CONTRAST = 4.5
@@ -41,30 +41,6 @@ def luminance(rgb):
 def contrast(a, b):
     la, lb = sorted((luminance(a), luminance(b)), reverse=True)
     return (la + 0.05) / (lb + 0.05)
-
-
-class Scale:
-    """The layout's 96-dpi pixels on a screen of another density, placed as the
-    program places them: each box keeps its last pixel on the scaled place of
-    the 96-dpi one, and frames and lines are whole device pixels wide."""
-
-    def __init__(self, dpi=96):
-        self.dpi = dpi
-        self.thickness = max(1, dpi // 96)
-
-    def px(self, pixels96):
-        return (pixels96 * self.dpi + 48) // 96
-
-    def box(self, left, top, width, height):
-        """Left, top, right and bottom (the last two just outside)."""
-        t = self.thickness
-        return (self.px(left), self.px(top), self.px(left + width - 1) + t,
-                self.px(top + height - 1) + t)
-
-    def inside(self, left, top, width, height):
-        x0, y0, x1, y1 = self.box(left, top, width, height)
-        t = self.thickness
-        return x0 + t, y0 + t, x1 - t, y1 - t
 
 
 def heading_area(column):
@@ -152,14 +128,18 @@ class CaptionInk:
 
 
 class Judge:
-    """Collects checks, and the lowest contrast and narrowest margin seen."""
+    """Checks for a test case (checks.Checks); keeps the lowest contrast and
+    narrowest margin seen."""
 
     KINDS = {TEXT_CONTRAST: "text", RED_ON_WHITE_CONTRAST: "red marks", LINE_CONTRAST: "lines"}
 
-    def __init__(self, report):
-        self.report = report
+    def __init__(self, test):
+        self.test = test
         self.lowest = {}  # needed ratio -> (lowest ratio, where)
         self.narrowest = None  # (pixels, where)
+
+    def check(self, name, condition, detail=""):
+        return self.test.check(condition, name, detail)
 
     def contrast(self, what, value, needed):
         """Ratios count to two places, as they are quoted: pure red on white
@@ -208,9 +188,9 @@ class Judge:
                 cut.append(f"row {row}: ink {org.width} px wide in Original, {wide.width} px "
                            "in Converted_1")
         kind = "marked notes" if marked else "every note"
-        self.report.check(f"{kind}: contrast of each name with its cell", not failures,
+        self.check(f"{kind}: contrast of each name with its cell", not failures,
                           "; ".join(failures[:6]))
-        self.report.check(f"{kind}: each Original name as wide as where it has room", not cut,
+        self.check(f"{kind}: each Original name as wide as where it has room", not cut,
                           "; ".join(cut[:6]))
 
     def labels(self, picture, scale):
@@ -222,7 +202,7 @@ class Judge:
             if ink.empty or not self.contrast(what, ink.contrast, TEXT_CONTRAST):
                 failures.append(f"{what} {ink.contrast:.2f}:1 ({ink.colour} on "
                                 f"{ink.background})")
-        self.report.check("headings and shift counts: contrast", not failures,
+        self.check("headings and shift counts: contrast", not failures,
                           "; ".join(failures))
 
     def frames_and_lines(self, picture, scale):
@@ -248,7 +228,7 @@ class Judge:
             value = contrast(line, outside)
             if not self.contrast(what, value, LINE_CONTRAST):
                 failures.append(f"{what} {value:.2f}:1 ({line} on {outside})")
-        self.report.check("cell frames and box lines: contrast", not failures,
+        self.check("cell frames and box lines: contrast", not failures,
                           "; ".join(failures[:6]))
 
     def sheet(self, picture, scale, marked):
@@ -285,7 +265,7 @@ class Judge:
         line = px[scale.px(BOX_LEFT[0] + 48), scale.px(224)][:3]
         if line != BLACK:
             wrong.append(f"box line is {line}")
-        self.report.check("the window is a white sheet with black text and lines"
+        self.check("the window is a white sheet with black text and lines"
                           + (" and red marks" if marked else ""), not wrong,
                           "; ".join(wrong[:6]))
 
@@ -306,9 +286,9 @@ class Judge:
             for side, value in zip(("left", "right"), caption.margins):
                 if not self.margin(f"{name} {side}", value):
                     narrow.append(f"{name} {side} {value} px")
-        self.report.check("button captions: contrast with the face", not failures,
+        self.check("button captions: contrast with the face", not failures,
                           "; ".join(failures))
-        self.report.check(f"button captions: at least {CAPTION_MARGIN} px clear of the frame "
+        self.check(f"button captions: at least {CAPTION_MARGIN} px clear of the frame "
                           "on each side", not narrow, "; ".join(narrow))
 
     # The help window ------------------------------------------------------
@@ -319,7 +299,7 @@ class Judge:
         label = Ink(picture, (x0, y0, x1, y1))
         if label.empty:
             self.contrast("help text", 1.0, TEXT_CONTRAST)
-            self.report.check("help: nine lines", False, "no text")
+            self.check("help: nine lines", False, "no text")
             return
         ground = label.background
         # The lines stand one em apart from the first one's top. The edges of
@@ -333,7 +313,7 @@ class Judge:
                  not Ink(picture, (x0, s + pitch // 4, x1, min(s + 3 * pitch // 4, y1)),
                          ground).empty for s in starts]
         wanted = [k != HELP_EMPTY_LINE for k in range(HELP_LINES)]
-        self.report.check("help: nine lines, the eighth empty", shown == wanted,
+        self.check("help: nine lines, the eighth empty", shown == wanted,
                           f"lines with ink: {[k + 1 for k, s in enumerate(shown) if s]}")
         failures = []
         for k, ink in enumerate(lines):
@@ -341,29 +321,26 @@ class Judge:
                 continue
             if not self.contrast(f"help line {k + 1}", ink.contrast, TEXT_CONTRAST):
                 failures.append(f"line {k + 1} {ink.contrast:.2f}:1 ({ink.colour} on {ground})")
-        self.report.check("help: contrast of each line", not failures, "; ".join(failures))
+        self.check("help: contrast of each line", not failures, "; ".join(failures))
         # Whole: the last line's ink stops short of the label's bottom edge,
         # where the label would cut it.
         last = Ink(picture, (x0, starts[-1], x1, y1), ground) if starts[-1] < y1 else None
-        self.report.check("help: the last line whole inside the label",
+        self.check("help: the last line whole inside the label",
                           last is not None and not last.empty and last.bottom < y1,
                           f"last line's ink rows {last.top}..{last.bottom - 1}, label's last row "
                           f"{y1 - 1}" if last is not None and not last.empty else "no last line")
 
 
-class Report:
-    """Prints each check as it is made; counts them."""
-
-    def __init__(self, heading=None):
-        self.passed = self.failed = 0
-        if heading:
-            print(heading, flush=True)
-
-    def check(self, name, condition, detail=""):
-        if condition:
-            self.passed += 1
-        else:
-            self.failed += 1
-        print(("  ok   " if condition else "  FAIL ") + name +
-              (f": {detail}" if detail and not condition else ""), flush=True)
-        return condition
+def tests_for(case, setups, judge):
+    """Gives the test case (checks.Checks) a test for each set-up,
+    test_NAME: judge(a Judge, the set-up), then the lowest contrast and the
+    narrowest margin it measured."""
+    def add(chosen):
+        def test(self):
+            print(f"\n{chosen.name}: {chosen.what}", flush=True)
+            judged = Judge(self)
+            judge(judged, chosen)
+            print(f"{chosen.name}: {judged.summary()}", flush=True)
+        setattr(case, f"test_{chosen.name}", test)
+    for each in setups:
+        add(each)

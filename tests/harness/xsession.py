@@ -7,24 +7,20 @@ import pty
 import re
 import select
 import shutil
-import signal
 import subprocess
 import tempfile
 import threading
-import time
 
 from PIL import Image
 from Xlib import X, XK, Xatom, display as xdisplay, error as xerror
 from Xlib.ext import xtest
 from Xlib.protocol import event
 
+from .poll import DEADLINE, until
+
 SCREEN_WIDTH = 1024
 SCREEN_HEIGHT = 768
 
-# Waits are for the program to catch up, never a measure of speed: a correct
-# program gets there at once, a broken one never does. A shorter deadline
-# speeds up hunting for faults.
-DEADLINE = float(os.environ.get("MARELO_GUI_DEADLINE", "20"))
 
 
 def private_accessibility_bus():
@@ -60,17 +56,148 @@ def _stop(process, grace=5.0):
         process.wait()
 
 
-class XServer:
+class Screen:
+    """An X display looked at and typed into from outside its programs: one
+    of our own (XServer) or the one Wine draws on (Screen(name))."""
+
+    def __init__(self, name=None):
+        self.name = name
+        self.display = xdisplay.Display(name) if name else None
+        self.managed = False  # by a window manager
+
+    # Windows ------------------------------------------------------------
+
+    def top_levels(self, pid=None, title=None):
+        """The viewable top-level windows, of one process and with one title
+        if these are given."""
+        found = []
+        pid_atom = self.display.intern_atom("_NET_WM_PID")
+        for xwindow in self._clients():
+            try:
+                if xwindow.get_attributes().map_state != X.IsViewable:
+                    continue
+                if pid is not None:
+                    prop = xwindow.get_full_property(pid_atom, Xatom.CARDINAL)
+                    if prop is None or prop.value[0] != pid:
+                        continue
+                window = Window(self, xwindow)
+                if title is None or window.title == title:
+                    found.append(window)
+            except xerror.BadWindow:
+                continue  # gone while we looked
+        return found
+
+    def _clients(self):
+        """The programs' top-level windows: the root's children, or where a
+        window manager has framed them, the windows inside its frames that
+        it manages (those with a WM_STATE)."""
+        state = self.display.intern_atom("WM_STATE")
+        for child in self.display.screen().root.query_tree().children:
+            try:
+                if child.get_full_property(state, X.AnyPropertyType) is not None:
+                    yield child
+                    continue
+                inside = [child]
+                for _ in range(3):  # a frame's depth, openbox's included
+                    inside = [w for parent in inside for w in parent.query_tree().children]
+                    managed = [w for w in inside
+                               if w.get_full_property(state, X.AnyPropertyType) is not None]
+                    if managed:
+                        yield from managed
+                        break
+                else:
+                    yield child
+            except xerror.BadWindow:
+                continue  # gone while we looked
+
+    def window_of(self, process, title, log):
+        """Waits for the process's viewable top-level window with this title;
+        log() tells what the process said, should it end before."""
+        def find():
+            windows = self.top_levels(process.pid, title)
+            if windows:
+                return windows[0]
+            if process.poll() is not None:
+                raise AssertionError(f"the program ended with status {process.returncode}:"
+                                     f"\n{log()}")
+            return None
+        return self.wait_for(find, f"a window titled {title!r}")
+
+    @staticmethod
+    def wait_for(condition, what):
+        """Polls condition() until it returns a true value, which it returns."""
+        return until(condition, what)
+
+    # Input --------------------------------------------------------------
+
+    def move_pointer(self, x, y):
+        xtest.fake_input(self.display, X.MotionNotify, x=x, y=y)
+        self.display.sync()
+
+    def click_at(self, x, y):
+        self.move_pointer(x, y)
+        xtest.fake_input(self.display, X.ButtonPress, 1)
+        xtest.fake_input(self.display, X.ButtonRelease, 1)
+        self.display.sync()
+
+    def key_down(self, name, down=True):
+        """A key goes down (or up) and stays so: held, the server repeats it."""
+        code = self.display.keysym_to_keycode(XK.string_to_keysym(name))
+        xtest.fake_input(self.display, X.KeyPress if down else X.KeyRelease, code)
+        self.display.sync()
+
+    def key_presses(self, window, name):
+        """Counts the presses of a key that reach a window, repeats included:
+        call the result to learn how many have come so far."""
+        watcher = xdisplay.Display(self.name)
+        target = watcher.create_resource_object("window", window.id)
+        target.change_attributes(event_mask=X.KeyPressMask)
+        watcher.sync()
+        code = watcher.keysym_to_keycode(XK.string_to_keysym(name))
+        count = [0]
+
+        def presses():
+            while watcher.pending_events():
+                happened = watcher.next_event()
+                if happened.type == X.KeyPress and happened.detail == code:
+                    count[0] += 1
+            return count[0]
+        presses.close = watcher.close
+        return presses
+
+    def key(self, name, shift=False):
+        code = self.display.keysym_to_keycode(XK.string_to_keysym(name))
+        shift_code = self.display.keysym_to_keycode(XK.XK_Shift_L)
+        if shift:
+            xtest.fake_input(self.display, X.KeyPress, shift_code)
+        xtest.fake_input(self.display, X.KeyPress, code)
+        xtest.fake_input(self.display, X.KeyRelease, code)
+        if shift:
+            xtest.fake_input(self.display, X.KeyRelease, shift_code)
+        self.display.sync()
+
+
+    def grab(self, left, top, width, height):
+        """A part of the screen as it shows, whichever windows draw it."""
+        root = self.display.screen().root
+        image = root.get_image(left, top, width, height, X.ZPixmap, 0xFFFFFFFF)
+        return Image.frombytes("RGB", (width, height), image.data, "raw", "BGRX")
+
+    def focus(self, window):
+        """Gives a window the keyboard, as a window manager does on a click."""
+        self.display.set_input_focus(window.xwindow, X.RevertToParent, X.CurrentTime)
+        self.display.sync()
+
+
+class XServer(Screen):
     """Xvfb at 96 dpi on a display number it picks itself."""
 
     def __init__(self, width=SCREEN_WIDTH, height=SCREEN_HEIGHT):
+        super().__init__()
         self.width, self.height = width, height
         self.folder = tempfile.mkdtemp(prefix="marelo-x-")
         self.beside = []  # processes kept running on this display: settings daemons, a WM
-        self.managed = False  # by a window manager
         self.process = None
-        self.display = None
-        self.name = None
 
     def __enter__(self):
         read_end, write_end = os.pipe()
@@ -197,110 +324,6 @@ class XServer:
         self.run("xrandr", "--output", "screen", "--mode", name, "--fb", name)
         self.width, self.height = width, height
 
-    # Windows ------------------------------------------------------------
-
-    def top_levels(self, pid=None, title=None):
-        """The viewable top-level windows, of one process and with one title
-        if these are given."""
-        found = []
-        pid_atom = self.display.intern_atom("_NET_WM_PID")
-        for xwindow in self._clients():
-            try:
-                if xwindow.get_attributes().map_state != X.IsViewable:
-                    continue
-                if pid is not None:
-                    prop = xwindow.get_full_property(pid_atom, Xatom.CARDINAL)
-                    if prop is None or prop.value[0] != pid:
-                        continue
-                window = Window(self, xwindow)
-                if title is None or window.title == title:
-                    found.append(window)
-            except xerror.BadWindow:
-                continue  # gone while we looked
-        return found
-
-    def _clients(self):
-        """The programs' top-level windows: the root's children, or where a
-        window manager has framed them, the windows inside its frames that
-        it manages (those with a WM_STATE)."""
-        state = self.display.intern_atom("WM_STATE")
-        for child in self.display.screen().root.query_tree().children:
-            try:
-                if child.get_full_property(state, X.AnyPropertyType) is not None:
-                    yield child
-                    continue
-                inside = [child]
-                for _ in range(3):  # a frame's depth, openbox's included
-                    inside = [w for parent in inside for w in parent.query_tree().children]
-                    managed = [w for w in inside
-                               if w.get_full_property(state, X.AnyPropertyType) is not None]
-                    if managed:
-                        yield from managed
-                        break
-                else:
-                    yield child
-            except xerror.BadWindow:
-                continue  # gone while we looked
-
-    def wait_for(self, condition, what):
-        """Polls condition() until it returns a true value, which it returns."""
-        end = time.monotonic() + DEADLINE
-        while True:
-            value = condition()
-            if value:
-                return value
-            if time.monotonic() > end:
-                raise AssertionError("gave up waiting for " + what)
-            time.sleep(0.02)
-
-    # Input --------------------------------------------------------------
-
-    def move_pointer(self, x, y):
-        xtest.fake_input(self.display, X.MotionNotify, x=x, y=y)
-        self.display.sync()
-
-    def click_at(self, x, y):
-        self.move_pointer(x, y)
-        xtest.fake_input(self.display, X.ButtonPress, 1)
-        xtest.fake_input(self.display, X.ButtonRelease, 1)
-        self.display.sync()
-
-    def key_down(self, name, down=True):
-        """A key goes down (or up) and stays so: held, the server repeats it."""
-        code = self.display.keysym_to_keycode(XK.string_to_keysym(name))
-        xtest.fake_input(self.display, X.KeyPress if down else X.KeyRelease, code)
-        self.display.sync()
-
-    def key_presses(self, window, name):
-        """Counts the presses of a key that reach a window, repeats included:
-        call the result to learn how many have come so far."""
-        watcher = xdisplay.Display(self.name)
-        target = watcher.create_resource_object("window", window.id)
-        target.change_attributes(event_mask=X.KeyPressMask)
-        watcher.sync()
-        code = watcher.keysym_to_keycode(XK.string_to_keysym(name))
-        count = [0]
-
-        def presses():
-            while watcher.pending_events():
-                happened = watcher.next_event()
-                if happened.type == X.KeyPress and happened.detail == code:
-                    count[0] += 1
-            return count[0]
-        presses.close = watcher.close
-        return presses
-
-    def key(self, name, shift=False):
-        code = self.display.keysym_to_keycode(XK.string_to_keysym(name))
-        shift_code = self.display.keysym_to_keycode(XK.XK_Shift_L)
-        if shift:
-            xtest.fake_input(self.display, X.KeyPress, shift_code)
-        xtest.fake_input(self.display, X.KeyPress, code)
-        xtest.fake_input(self.display, X.KeyRelease, code)
-        if shift:
-            xtest.fake_input(self.display, X.KeyRelease, shift_code)
-        self.display.sync()
-
 
 class Window:
     def __init__(self, server, xwindow):
@@ -392,16 +415,7 @@ class App:
             return log.read()[-4000:]
 
     def window(self, title):
-        """Waits for the process's viewable top-level window with this title."""
-        def find():
-            windows = self.server.top_levels(self.process.pid, title)
-            if windows:
-                return windows[0]
-            if self.process.poll() is not None:
-                raise AssertionError(f"the program ended with status {self.process.returncode}:"
-                                     f"\n{self.log()}")
-            return None
-        return self.server.wait_for(find, f"a window titled {title!r}")
+        return self.server.window_of(self.process, title, self.log)
 
     def windows(self, title=None):
         return self.server.top_levels(self.process.pid, title)

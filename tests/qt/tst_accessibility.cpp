@@ -1,5 +1,7 @@
-// What a screen reader finds in the main window: names, descriptions, roles,
-// the press action, and names that follow the state after every press.
+// What the Qt bridge gives a screen reader: names, descriptions, roles, the
+// press action, and names that follow the state after every press, in
+// process, so that the sanitizer run goes through the bridge too. The tree as
+// a reader walks it is test_atspi.py's to judge.
 #include "ui/main_window.h"
 
 #include <QAccessible>
@@ -9,7 +11,6 @@
 #include <QWidget>
 
 #include <memory>
-#include <set>
 
 namespace {
 
@@ -169,33 +170,6 @@ private slots:
         if (role == QAccessible::StaticText) {
             QVERIFY(!iface->state().focusable);
             QVERIFY(!iface->state().focused);
-        }
-    }
-
-    void tree()
-    {
-        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(topLevel("main"));
-        QVERIFY(window != nullptr);
-        QCOMPARE(window->role(), QAccessible::Window);
-        QCOMPARE(window->text(QAccessible::Name), QStringLiteral("Marelo"));
-        // 48 cells, 4 headings, 3 shift labels and 8 buttons; the lines are drawing only.
-        QCOMPARE(window->childCount(), 63);
-        std::set<QString> descriptions;
-        int texts = 0;
-        int buttons = 0;
-        for (int i = 0; i < window->childCount(); ++i) {
-            QAccessibleInterface* child = window->child(i);
-            QCOMPARE(child->parent(), window);
-            descriptions.insert(child->text(QAccessible::Description));
-            texts += child->role() == QAccessible::StaticText;
-            buttons += child->role() == QAccessible::PushButton;
-        }
-        QCOMPARE(texts, 55);
-        QCOMPARE(buttons, 8);
-        // No layout name reaches a reader.
-        for (const auto& control : mainWindow->controls()) {
-            const QString name = QString::fromStdString(control->displayName());
-            QVERIFY2(descriptions.count(name) == 0, qPrintable(name));
         }
     }
 

@@ -6,13 +6,37 @@
 #include "app/program.h"
 #include "faults.h"
 #include "forms/application.h"
-#include "refusing_window.h"
+#include "forms/backend.h"
+#include "forms/form.h"
 #include "test_platform.h"
 #include "ui/main_window.h"
 #include "utf8.h"
 
 #include <cstdio>
+#include <memory>
 #include <string_view>
+
+// The link wraps the forms layer's createFormPeer (--wrap in the tests'
+// CMakeLists.txt), so that the probe can make one window fail as a windowing
+// system that refuses a window would. The backend's own function stays as it is.
+namespace refusing {
+
+// The window that may not be made: 1 for the first window created, 0 for none.
+inline int failingWindow = 0;
+inline int windowsMade = 0;
+
+} // namespace refusing
+
+std::unique_ptr<forms::FormPeer>
+realCreateFormPeer(forms::Form& form) __asm__("__real__ZN5forms14createFormPeerERNS_4FormE");
+std::unique_ptr<forms::FormPeer>
+wrappedCreateFormPeer(forms::Form& form) __asm__("__wrap__ZN5forms14createFormPeerERNS_4FormE");
+std::unique_ptr<forms::FormPeer> wrappedCreateFormPeer(forms::Form& form)
+{
+    if (++refusing::windowsMade == refusing::failingWindow)
+        return nullptr;
+    return realCreateFormPeer(form);
+}
 
 int testplatform::programMain(int argc, char** argv)
 {
