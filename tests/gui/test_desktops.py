@@ -45,6 +45,10 @@ def varied(picture):
     return len(picture.getcolors(1 << 16) or ()) > 4
 
 
+class Misplaced(AssertionError):
+    """The main window did not come to its size where it was asked to be."""
+
+
 class Pictures:
     """What one run of the program shows: the main window at the start, with
     rows marked, and the help window; where the set-up changes the desktop,
@@ -62,6 +66,19 @@ class Pictures:
         self.before = self.frames = None
 
     def take(self):
+        # openbox on a loaded machine now and then places a new window as
+        # though it had asked for no place of its own (a few starts in a
+        # hundred, with six runs at once on two cores), although the program
+        # asked for the same place as ever. One more start tells that apart
+        # from a window the program itself misplaces, which fails every time.
+        if self.chosen.window_manager:
+            try:
+                return self._take_once()
+            except Misplaced as error:
+                print(f"  once more: {error}")
+        return self._take_once()
+
+    def _take_once(self):
         home = tempfile.mkdtemp(prefix="marelo-desktop-")
         try:
             env = environment(self.chosen, home)
@@ -96,7 +113,10 @@ class Pictures:
             last[0] = now
             time.sleep(0.1)
             return now if done else None
-        self.geometry = x.wait_for(placed, "the main window placed at its size")
+        try:
+            self.geometry = x.wait_for(placed, "the main window placed at its size")
+        except AssertionError as error:
+            raise Misplaced(f"{error}: {last[0]}, not {size}") from None
         if self.chosen.placement_only:
             return
         x.wait_active(main)
