@@ -360,29 +360,9 @@ void mouse(const forms::Form& form, bool down, Point at)
 Image image(const forms::Form& form)
 {
     HWND window = hwndOf(form);
-    RECT r{};
-    GetClientRect(window, &r);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = r.right;
-    info.bmiHeader.biHeight = -r.bottom; // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    HDC dc = CreateCompatibleDC(nullptr);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    GdiFlush();
-    Image result{int(r.right), int(r.bottom), {}};
-    const auto* pixels = static_cast<const std::uint32_t*>(bits);
-    result.pixels.assign(pixels, pixels + r.right * r.bottom);
-    for (std::uint32_t& pixel : result.pixels)
-        pixel &= 0xFFFFFFu;
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    return result;
+    return wintest::clientImage(window, [window](HDC dc, const RECT&) {
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    });
 }
 
 int dpi(const forms::Form& form)

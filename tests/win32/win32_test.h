@@ -72,12 +72,10 @@ inline void pump()
     forms::processEvents();
 }
 
-// The client area as it stands on the screen now, native buttons and all,
-// after the window has painted what it was asked to.
-inline testplatform::Image onScreen(const forms::Form& form)
+// The window's client area drawn into a top-down 32-bit bitmap by
+// draw(bitmapDc), read back as an image.
+template <typename Draw> testplatform::Image clientImage(HWND window, Draw draw)
 {
-    HWND window = hwndOf(form);
-    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT r{};
     GetClientRect(window, &r);
     BITMAPINFO info{};
@@ -86,12 +84,11 @@ inline testplatform::Image onScreen(const forms::Form& form)
     info.bmiHeader.biHeight = -r.bottom; // top-down rows
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
-    HDC screen = GetDC(window);
-    HDC dc = CreateCompatibleDC(screen);
+    HDC dc = CreateCompatibleDC(nullptr);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, r.right, r.bottom, screen, 0, 0, SRCCOPY);
+    draw(dc, r);
     GdiFlush();
     testplatform::Image result{int(r.right), int(r.bottom), {}};
     const auto* pixels = static_cast<const std::uint32_t*>(bits);
@@ -101,6 +98,19 @@ inline testplatform::Image onScreen(const forms::Form& form)
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
+    return result;
+}
+
+// The client area as it stands on the screen now, native buttons and all,
+// after the window has painted what it was asked to.
+inline testplatform::Image onScreen(const forms::Form& form)
+{
+    HWND window = hwndOf(form);
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HDC screen = GetDC(window);
+    testplatform::Image result = clientImage(window, [screen](HDC dc, const RECT& r) {
+        BitBlt(dc, 0, 0, r.right, r.bottom, screen, 0, 0, SRCCOPY);
+    });
     ReleaseDC(window, screen);
     return result;
 }
