@@ -70,6 +70,27 @@ struct KeyAnswer
     };
     Kind kind = Ignore;
     CommandButton* target = nullptr;
+
+    // Carries the answer out on the toolkit's buttons: focus(target) or
+    // click(target). True when the window took the key, false when it is
+    // the toolkit's to handle as it would anyway.
+    template <typename Focus, typename Press> bool carryOut(Focus focus, Press click) const
+    {
+        switch (kind) {
+        case MoveFocus:
+            focus(*target);
+            return true;
+        case Click:
+            click(*target);
+            return true;
+        case Handled:
+            return true;
+        case Native:
+        case Ignore:
+            break;
+        }
+        return false;
+    }
 };
 
 // A button's face: the layout's, made smaller where the caption would not fit

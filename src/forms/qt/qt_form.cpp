@@ -498,22 +498,15 @@ bool FormWidget::handleKey(QKeyEvent* event, CommandButton* focused)
     --inEvent_;
     if (form_ == nullptr)
         return true;
-    switch (answer.kind) {
-    case KeyAnswer::MoveFocus:
-        if (PushButton* widget = widgetOf(answer.target))
-            widget->setFocus(press.shift ? Qt::BacktabFocusReason : Qt::TabFocusReason);
-        return true;
-    case KeyAnswer::Click:
-        if (PushButton* widget = widgetOf(answer.target))
-            widget->click();
-        return true;
-    case KeyAnswer::Handled:
-        return true;
-    case KeyAnswer::Native:
-    case KeyAnswer::Ignore:
-        break;
-    }
-    return false;
+    return answer.carryOut(
+        [&](CommandButton& target) {
+            if (PushButton* widget = widgetOf(&target))
+                widget->setFocus(press.shift ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+        },
+        [this](CommandButton& target) {
+            if (PushButton* widget = widgetOf(&target))
+                widget->click();
+        });
 }
 
 void FormWidget::hideEvent(QHideEvent*)

@@ -462,21 +462,11 @@ bool FormWindow::keyboard(const MSG& message)
     const KeyAnswer answer = window->form_->surface()->key(press, focused);
     if (window->form_ == nullptr)
         return true;
-    switch (answer.kind) {
-    case KeyAnswer::MoveFocus:
-        window->giveFocus(answer.target);
-        return true;
-    case KeyAnswer::Click:
-        if (ButtonWindow* button = window->windowOf(answer.target))
-            button->click();
-        return true;
-    case KeyAnswer::Handled:
-        return true;
-    case KeyAnswer::Native:
-    case KeyAnswer::Ignore:
-        break;
-    }
-    return false;
+    return answer.carryOut([window](CommandButton& target) { window->giveFocus(&target); },
+                           [window](CommandButton& target) {
+                               if (ButtonWindow* button = window->windowOf(&target))
+                                   button->click();
+                           });
 }
 
 LRESULT CALLBACK FormWindow::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
