@@ -45,31 +45,24 @@ TEST_CASE("an uncaught run-time error ends the program in the fatal error report
     }
 }
 
-TEST_CASE("closing the main window with help open ends the program")
+TEST_CASE("closing main, or ending the session, with help open ends the program, help's "
+          "unload unrun")
 {
-    const testplatform::Process run = probe(faults::kCloseWithHelp);
-    INFO(run.output);
-    CHECK(run.started);
-    CHECK(run.finished);
-    CHECK_FALSE(run.crashed);
-    CHECK(run.status == 0);
-    // Help went with the program, without running its own unload.
-    CHECK(run.output.find("ended: status 0, counts 0 0 0, help still loaded") != std::string::npos);
-    CHECK(run.output.find("title:") == std::string::npos);
-}
-
-TEST_CASE("ending the session with help open ends the program, help's unload unrun")
-{
-    const testplatform::Process run = probe(faults::kEndSessionWithHelp);
-    INFO(run.output);
-    CHECK(run.started);
-    CHECK(run.finished);
-    CHECK_FALSE(run.crashed);
-    CHECK(run.status == 0);
-    if (run.output.find("no session end here") != std::string::npos)
-        return; // the platform tells a program of no log-off
     // Logging off unloads main, which ends the program: main returns, and the
     // windows go with the forms on its stack before any static object.
-    CHECK(run.output.find("ended: status 0, counts 0 0 0, help still loaded") != std::string::npos);
-    CHECK(run.output.find("title:") == std::string::npos);
+    for (const auto mode : {faults::kCloseWithHelp, faults::kEndSessionWithHelp}) {
+        CAPTURE(mode);
+        const testplatform::Process run = probe(mode);
+        INFO(run.output);
+        CHECK(run.started);
+        CHECK(run.finished);
+        CHECK_FALSE(run.crashed);
+        CHECK(run.status == 0);
+        if (run.output.find("no session end here") != std::string::npos)
+            continue; // the platform tells a program of no log-off
+        // Help went with the program, without running its own unload.
+        CHECK(run.output.find("ended: status 0, counts 0 0 0, help still loaded") !=
+              std::string::npos);
+        CHECK(run.output.find("title:") == std::string::npos);
+    }
 }
