@@ -5,6 +5,7 @@
 // bridge passes on.
 #include "forms/qt/qt_accessible.h"
 
+#include "forms/accessible.h"
 #include "forms/application.h"
 #include "forms/form.h"
 #include "forms/qt/qt_text.h"
@@ -212,10 +213,9 @@ private:
         FormWidget* window = formWidget();
         if (window->form() == nullptr)
             return list;
-        for (const auto& control : window->form()->controls())
-            if (control->accessibleRole() != AccessibleRole::None)
-                if (QAccessibleInterface* child = interfaceOf(*window, *control))
-                    list.push_back(child);
+        for (Control* control : AccessibleTree(*window->form()).controls())
+            if (QAccessibleInterface* child = interfaceOf(*window, *control))
+                list.push_back(child);
         return list;
     }
 };
@@ -325,14 +325,12 @@ void describeWindow(FormWidget& window)
 {
     installFactory();
     std::vector<QAccessible::Id>& ids = registry()[&window];
-    for (const auto& control : window.form()->controls()) {
-        if (control->accessibleRole() == AccessibleRole::None)
-            continue;
+    for (Control* control : AccessibleTree(*window.form()).controls()) {
         if (PushButton* widget = widgetOf(window, *control))
             describe(*widget, *control);
         else
-            ids.push_back(QAccessible::registerAccessibleInterface(
-                new DrawnAccessible(&window, control.get())));
+            ids.push_back(
+                QAccessible::registerAccessibleInterface(new DrawnAccessible(&window, control)));
     }
 }
 

@@ -25,22 +25,6 @@ bool asksForClient(LPARAM lParam)
     return static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT;
 }
 
-// The element a reader holds for a control: an adopted window's own object,
-// or a child of the client area. A window not yet shown has no reader
-// listening; it reads what is there when the window shows.
-void tell(const AccessibleLink& link, DWORD event, const Control& control)
-{
-    const long id = link.idOf(control);
-    if (id == 0 || !IsWindowVisible(link.host->hwnd()))
-        return;
-    const auto native = std::find_if(link.natives.begin(), link.natives.end(),
-                                     [id](const auto& adopted) { return adopted.second == id; });
-    if (native != link.natives.end())
-        NotifyWinEvent(event, native->first, OBJID_CLIENT, CHILDID_SELF);
-    else
-        NotifyWinEvent(event, link.host->hwnd(), OBJID_CLIENT, id);
-}
-
 // The core hears where the keyboard focus goes among the buttons, so that a
 // reader hears a button's own description when it takes the focus again.
 void reportFocus(const AccessibleLink& link, const Control* control, HWND next)
@@ -63,10 +47,10 @@ LRESULT CALLBACK nativeProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 {
     auto* link = reinterpret_cast<AccessibleLink*>(data);
     const long child = static_cast<long>(id);
-    if (message == WM_GETOBJECT && asksForClient(lParam) && link->child(child) != nullptr)
+    if (message == WM_GETOBJECT && asksForClient(lParam) && link->control(child) != nullptr)
         return answer(makeAccessibleObject(link->shared_from_this(), child), wParam);
     if (message == WM_SETFOCUS || message == WM_KILLFOCUS)
-        reportFocus(*link, message == WM_SETFOCUS ? link->child(child) : nullptr,
+        reportFocus(*link, message == WM_SETFOCUS ? link->control(child) : nullptr,
                     reinterpret_cast<HWND>(wParam));
     if (message == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &nativeProcedure, id);
@@ -96,7 +80,7 @@ std::optional<LRESULT> AccessibleBridge::message(UINT message, WPARAM wParam, LP
     if (message != kPressMessage)
         return std::nullopt;
     // The window may have changed since the reader asked.
-    if (Control* control = link_->child(static_cast<long>(wParam)))
+    if (Control* control = link_->control(static_cast<long>(wParam)))
         link_->host->press(*control);
     return 0;
 }
@@ -109,26 +93,20 @@ void AccessibleBridge::adopt(HWND native, const Control& control)
         link_->natives.emplace_back(native, id);
 }
 
-void AccessibleBridge::nameChanged(const Control& control)
+// A control that is a window of its own is told of as that window; a window
+// not yet shown has no reader listening: it reads what is there when it shows.
+void AccessibleBridge::tell(DWORD event, const Control* control)
 {
-    tell(*link_, EVENT_OBJECT_NAMECHANGE, control);
-}
-
-void AccessibleBridge::descriptionChanged(const Control& control)
-{
-    tell(*link_, EVENT_OBJECT_DESCRIPTIONCHANGE, control);
-}
-
-void AccessibleBridge::shown()
-{
-    if (link_->form() != nullptr)
-        NotifyWinEvent(EVENT_OBJECT_SHOW, link_->host->hwnd(), OBJID_CLIENT, CHILDID_SELF);
-}
-
-void AccessibleBridge::hidden()
-{
-    if (link_->form() != nullptr)
-        NotifyWinEvent(EVENT_OBJECT_HIDE, link_->host->hwnd(), OBJID_CLIENT, CHILDID_SELF);
+    const long id = control != nullptr ? link_->idOf(*control) : CHILDID_SELF;
+    if (link_->form() == nullptr ||
+        (control != nullptr && (id == 0 || !IsWindowVisible(link_->host->hwnd()))))
+        return;
+    HWND window = link_->host->hwnd();
+    LONG child = id;
+    for (const auto& [native, nativeId] : link_->natives)
+        if (nativeId == id)
+            window = native, child = CHILDID_SELF;
+    NotifyWinEvent(event, window, OBJID_CLIENT, child);
 }
 
 void AccessibleBridge::retire()

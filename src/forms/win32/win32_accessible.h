@@ -1,10 +1,6 @@
 // What a screen reader finds in a window through Microsoft Active
-// Accessibility: the client area as one object whose children are the
-// window's labels and buttons, with the names, roles, actions and states the
-// forms layer gives them, and the events that tell of their changes.
-//
-// The bridge knows its window only through AccessibleHost, so it does not
-// depend on which controls are windows of their own and which are drawn.
+// Accessibility: the client area as one object whose children are what the
+// core's AccessibleTree shows a reader, and the events that tell of changes.
 #pragma once
 
 #include "forms/form.h"
@@ -15,7 +11,7 @@
 
 namespace forms::win32 {
 
-// What the bridge asks of its window. Boxes and points are in client pixels.
+// What the bridge asks of its window.
 class AccessibleHost
 {
 public:
@@ -23,12 +19,6 @@ public:
     virtual HWND hwnd() const = 0;
     // The window's form, or null once the window is on its way out.
     virtual Form* form() const = 0;
-    // The control's box as it stands on the screen now.
-    virtual RECT controlBox(const Control& control) const = 0;
-    // The box of line `line` (from 0) of a label's text.
-    virtual RECT lineBox(const Control& label, int line) const = 0;
-    // The control a click at `point` would reach, or null.
-    virtual const Control* controlAt(POINT point) const = 0;
     // Exactly what a click on the control does, errors included.
     virtual void press(Control& control) = 0;
 
@@ -39,9 +29,9 @@ protected:
 // What the bridge and the objects it hands out share; outlives the window.
 struct AccessibleLink;
 
-// The Active Accessibility bridge of one window. Child ids 1..N are the
-// window's controls but lines, in declaration order. A label of several lines
-// is an object of its own whose children are its lines.
+// The Active Accessibility bridge of one window. Child ids 1..N are the client
+// area's children in the tree; a label of several lines is an object of its
+// own whose children are its lines.
 class AccessibleBridge
 {
 public:
@@ -64,12 +54,9 @@ public:
     // ask it. Lasts until the window or the bridge goes.
     void adopt(HWND native, const Control& control);
 
-    // The control's name changed: tells screen readers.
-    void nameChanged(const Control& control);
-    // The control's description is to be told to screen readers now.
-    void descriptionChanged(const Control& control);
-    void shown();
-    void hidden();
+    // Tells screen readers of an event (EVENT_OBJECT_*) of the control, or of
+    // the window itself without one.
+    void tell(DWORD event, const Control* control = nullptr);
 
     // The window is going: every object a reader still holds answers that it
     // is no longer connected, and no event is sent any more.

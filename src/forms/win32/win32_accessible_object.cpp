@@ -1,50 +1,31 @@
 #include "forms/win32/win32_accessible_object.h"
 
-#include "forms/surface.h"
 #include "forms/win32/win32_com.h"
 
 #include <algorithm>
+#include <array>
 
 namespace forms::win32 {
 
-std::vector<Control*> AccessibleLink::children() const
+AccessibleTree AccessibleLink::tree() const
 {
-    std::vector<Control*> found;
-    if (const Form* owner = form())
-        for (const auto& control : owner->controls())
-            if (control->accessibleRole() != AccessibleRole::None)
-                found.push_back(control.get());
-    return found;
+    RECT client{};
+    GetClientRect(host->hwnd(), &client);
+    return AccessibleTree(*form(), {client.right, client.bottom});
 }
 
-const Control* AccessibleLink::focused() const
+Control* AccessibleLink::control(long id) const
 {
-    const FormSurface* surface = form() != nullptr ? form()->surface() : nullptr;
-    return surface != nullptr ? surface->focused() : nullptr;
-}
-
-Control* AccessibleLink::child(long id) const
-{
-    const std::vector<Control*> all = children();
-    return id >= 1 && id <= std::ssize(all) ? all[static_cast<std::size_t>(id - 1)] : nullptr;
+    const auto found = form() != nullptr ? tree().child({}, id) : std::nullopt;
+    return found ? found->control : nullptr;
 }
 
 long AccessibleLink::idOf(const Control& control) const
 {
-    const std::vector<Control*> all = children();
-    const auto found = std::find(all.begin(), all.end(), &control);
-    return found == all.end() ? 0 : static_cast<long>(found - all.begin()) + 1;
+    return form() != nullptr ? tree().indexOf(control) : 0;
 }
 
 namespace {
-
-// What a call is about: the client area (no control), a control, or one line
-// of a label.
-struct Target
-{
-    Control* control = nullptr;
-    int line = -1;
-};
 
 // Everything a reader may read of one element; `box` is on the screen.
 struct Facts
@@ -68,12 +49,12 @@ HRESULT put(VARIANT* out, long id)
     return S_OK;
 }
 
-// A label of several lines is an object of its own, its lines its children.
-long lineCount(const Control& control)
-{
-    const auto count = static_cast<long>(control.accessibleLines().size());
-    return count > 1 ? count : 0;
-}
+constexpr std::array<std::pair<LONG, AccessibleStep>, 4> kSteps{{
+    {NAVDIR_FIRSTCHILD, AccessibleStep::FirstChild},
+    {NAVDIR_LASTCHILD, AccessibleStep::LastChild},
+    {NAVDIR_NEXT, AccessibleStep::Next},
+    {NAVDIR_PREVIOUS, AccessibleStep::Previous},
+}};
 
 class AccessibleObject final : public DispatchObject<IAccessible>
 {
@@ -104,7 +85,7 @@ public:
         if (top == nullptr || width == nullptr || height == nullptr)
             return E_POINTER;
         *top = *width = *height = 0;
-        return on(id, left, [&](const Target& target) {
+        return on(id, left, [&](const AccessibleElement& target) {
             const RECT box = facts(target).box;
             *left = box.left, *top = box.top;
             *width = box.right - box.left, *height = box.bottom - box.top;
@@ -114,7 +95,7 @@ public:
 
     STDMETHOD(get_accValue)(VARIANT id, BSTR* out) override
     {
-        return on(id, out, [](const Target&) { return DISP_E_MEMBERNOTFOUND; });
+        return on(id, out, [](const AccessibleElement&) { return none; });
     }
     STDMETHOD(get_accHelp)(VARIANT, BSTR* out) override { return cleared(out, none); }
     STDMETHOD(get_accHelpTopic)(BSTR* file, VARIANT, LONG* out) override
@@ -128,7 +109,7 @@ public:
 
     STDMETHOD(get_accParent)(IDispatch** out) override
     {
-        return on(selfId(), out, [&](const Target&) {
+        return on(selfId(), out, [&](const AccessibleElement&) {
             if (self_ != CHILDID_SELF)
                 return *out = makeAccessibleObject(link_, CHILDID_SELF), S_OK;
             return AccessibleObjectFromWindow(host().hwnd(), static_cast<DWORD>(OBJID_WINDOW),
@@ -137,27 +118,30 @@ public:
     }
     STDMETHOD(get_accChildCount)(LONG* out) override
     {
-        return on(selfId(), out, [&](const Target&) { return *out = childCount(), S_OK; });
+        return on(selfId(), out, [&](const AccessibleElement& self) {
+            return *out = link_->tree().childCount(self), S_OK;
+        });
     }
     // A simple element is reached through this object with its id.
     STDMETHOD(get_accChild)(VARIANT id, IDispatch** out) override
     {
-        return on(id, out, [&](const Target&) {
+        return on(id, out, [&](const AccessibleElement& target) {
             if (id.lVal == CHILDID_SELF)
                 return E_INVALIDARG;
-            return isObject(id.lVal) ? (*out = makeAccessibleObject(link_, id.lVal), S_OK)
-                                     : S_FALSE;
+            if (!isObject(target))
+                return S_FALSE;
+            return *out = makeAccessibleObject(link_, id.lVal), S_OK;
         });
     }
 
     STDMETHOD(get_accFocus)(VARIANT* out) override
     {
-        return on(selfId(), out, [&](const Target& self) {
-            const Control* focused = link_->focused();
-            if (self_ != CHILDID_SELF)
+        return on(selfId(), out, [&](const AccessibleElement& self) {
+            const Control* focused = link_->tree().focus();
+            if (self.control != nullptr)
                 return focused == self.control ? put(out, CHILDID_SELF) : S_FALSE;
-            if (const long id = focused != nullptr ? link_->idOf(*focused) : 0)
-                return child(id, out);
+            if (focused != nullptr)
+                return child(link_->idOf(*focused), out);
             return GetFocus() == host().hwnd() ? put(out, CHILDID_SELF) : S_FALSE;
         });
     }
@@ -165,10 +149,10 @@ public:
     // A reader may give the focus to a button that is a window of its own.
     STDMETHOD(accSelect)(LONG flags, VARIANT id) override
     {
-        return on(id, [&](const Target& target) {
-            if (flags != SELFLAG_TAKEFOCUS || target.control == nullptr || target.line >= 0 ||
-                !target.control->takesFocus())
-                return DISP_E_MEMBERNOTFOUND;
+        return on(id, [&](const AccessibleElement& target) {
+            if (flags != SELFLAG_TAKEFOCUS || target.control == nullptr ||
+                !link_->tree().focusable(target))
+                return none;
             const long control = link_->idOf(*target.control);
             for (const auto& [native, nativeId] : link_->natives)
                 if (nativeId == control && SetFocus(native) != nullptr)
@@ -177,40 +161,31 @@ public:
         });
     }
 
-    // The children one after the other, in declaration order (a label's lines
-    // from the top); the siblings of this object itself belong to its parent.
+    // The children one after the other; the siblings of this object itself
+    // belong to its parent.
     STDMETHOD(accNavigate)(LONG direction, VARIANT start, VARIANT* out) override
     {
-        return on(start, out, [&](const Target&) {
-            const long from = start.lVal, count = childCount();
-            const bool ends = direction == NAVDIR_FIRSTCHILD || direction == NAVDIR_LASTCHILD;
-            if (!ends && direction != NAVDIR_NEXT && direction != NAVDIR_PREVIOUS)
-                return DISP_E_MEMBERNOTFOUND;
-            if (ends != (from == CHILDID_SELF))
+        return on(start, out, [&](const AccessibleElement&) {
+            const auto step = std::find_if(kSteps.begin(), kSteps.end(),
+                                           [&](const auto& s) { return s.first == direction; });
+            if (step == kSteps.end())
+                return none;
+            const bool ends = step->second == AccessibleStep::FirstChild ||
+                              step->second == AccessibleStep::LastChild;
+            if (ends != (start.lVal == CHILDID_SELF))
                 return ends ? E_INVALIDARG : S_FALSE;
-            const long to = direction == NAVDIR_FIRSTCHILD  ? 1
-                            : direction == NAVDIR_LASTCHILD ? count
-                            : direction == NAVDIR_NEXT      ? from + 1
-                                                            : from - 1;
-            return to >= 1 && to <= count ? child(to, out) : S_FALSE;
+            const long to = link_->tree().step(*self(), start.lVal, step->second);
+            return to != 0 ? child(to, out) : S_FALSE;
         });
     }
 
     STDMETHOD(accHitTest)(LONG x, LONG y, VARIANT* out) override
     {
-        return on(selfId(), out, [&](const Target& self) {
-            const POINT at{x, y};
-            if (const RECT box = facts(self).box; !PtInRect(&box, at))
-                return S_FALSE;
-            POINT client = at;
-            ScreenToClient(host().hwnd(), &client);
-            const Control* hit = self.control == nullptr ? host().controlAt(client) : nullptr;
-            if (const long id = hit != nullptr ? link_->idOf(*hit) : 0)
-                return child(id, out);
-            for (int line = 0; self.control != nullptr && line < childCount(); ++line)
-                if (const RECT box = facts({self.control, line}).box; PtInRect(&box, at))
-                    return put(out, line + 1);
-            return put(out, CHILDID_SELF);
+        return on(selfId(), out, [&](const AccessibleElement& self) {
+            POINT at{x, y};
+            ScreenToClient(host().hwnd(), &at);
+            const std::optional<long> hit = link_->tree().hitTest(self, {at.x, at.y});
+            return hit ? child(*hit, out) : S_FALSE;
         });
     }
 
@@ -219,9 +194,9 @@ public:
     // A press still waiting when the window goes goes with it.
     STDMETHOD(accDoDefaultAction)(VARIANT id) override
     {
-        return on(id, [&](const Target& target) {
+        return on(id, [&](const AccessibleElement& target) {
             if (facts(target).action.empty())
-                return DISP_E_MEMBERNOTFOUND;
+                return none;
             PostMessageW(host().hwnd(), AccessibleBridge::kPressMessage,
                          static_cast<WPARAM>(link_->idOf(*target.control)), 0);
             return S_OK;
@@ -238,8 +213,11 @@ private:
         return put(&id, CHILDID_SELF), id;
     }
     AccessibleHost& host() const { return *link_->host; }
-    // The label whose lines this object's children are; null for the client area.
-    Control* own() const { return self_ != CHILDID_SELF ? link_->child(self_) : nullptr; }
+    // What this object stands for now; nothing once its control has gone.
+    std::optional<AccessibleElement> self() const
+    {
+        return self_ == CHILDID_SELF ? AccessibleElement{} : link_->tree().child({}, self_);
+    }
 
     // The one way every call finds what `id` names for this object, and then
     // answers for it; an answer the call takes is cleared first.
@@ -257,71 +235,58 @@ private:
             return CO_E_OBJNOTCONNECTED;
         if (id.vt != VT_I4)
             return E_INVALIDARG;
-        const Target self{own()};
-        if (self_ != CHILDID_SELF && self.control == nullptr)
+        const std::optional<AccessibleElement> self = this->self();
+        if (!self)
             return CO_E_OBJNOTCONNECTED;
         if (id.lVal == CHILDID_SELF)
-            return answer(self);
-        if (id.lVal < 1 || id.lVal > childCount())
-            return E_INVALIDARG;
-        return answer(self.control != nullptr ? Target{self.control, static_cast<int>(id.lVal) - 1}
-                                              : Target{link_->child(id.lVal)});
+            return answer(*self);
+        const std::optional<AccessibleElement> target = link_->tree().child(*self, id.lVal);
+        return target ? answer(*target) : E_INVALIDARG;
     }
     // One fact of an element; one that it may lack is none (S_FALSE) when empty.
     template <class Out, class Fact>
     HRESULT get(const VARIANT& id, Out* out, Fact Facts::*fact, bool mayLack = false) const
     {
-        return on(id, out, [&](const Target& target) {
+        return on(id, out, [&](const AccessibleElement& target) {
             const Fact value = facts(target).*fact;
             return mayLack && value == Fact{} ? S_FALSE : put(out, value);
         });
     }
 
-    Facts facts(const Target& target) const
+    Facts facts(const AccessibleElement& target) const
     {
+        const AccessibleTree tree = link_->tree();
         const HWND hwnd = host().hwnd();
         const Control* control = target.control;
         Facts facts;
-        facts.state = IsWindowVisible(hwnd) ? 0 : STATE_SYSTEM_INVISIBLE;
-        if (control == nullptr) {
-            // A dialog's text is read when it comes up.
+        facts.name = tree.name(target, u"\r\n");
+        if (control == nullptr) // a dialog's text is read when it comes up
             facts.role = link_->form()->layout().dialog ? ROLE_SYSTEM_DIALOG : ROLE_SYSTEM_CLIENT;
-            wchar_t title[256] = {};
-            GetWindowTextW(hwnd, title, 256);
-            facts.name = fromWide(title);
-            GetClientRect(hwnd, &facts.box);
-        } else if (target.line >= 0) {
-            facts.name = control->accessibleLines()[static_cast<std::size_t>(target.line)];
-            facts.box = host().lineBox(*control, target.line);
-        } else {
-            const std::vector<std::u16string> lines = control->accessibleLines();
-            facts.name = lines.size() > 1 ? lines[0] : control->accessibleName();
-            for (std::size_t i = 1; i < lines.size(); ++i)
-                facts.name += u"\r\n" + lines[i];
+        else if (target.line < 0) {
             facts.description = control->accessibleDescription();
             facts.action = control->accessibleAction();
             if (control->accessibleRole() == AccessibleRole::PushButton)
                 facts.role = ROLE_SYSTEM_PUSHBUTTON;
-            facts.box = host().controlBox(*control);
         }
-        const bool focused = control == nullptr ? GetFocus() == hwnd : link_->focused() == control;
-        if (control == nullptr || (target.line < 0 && control->takesFocus()))
+        facts.state = IsWindowVisible(hwnd) ? 0 : STATE_SYSTEM_INVISIBLE;
+        const bool focused = control == nullptr ? GetFocus() == hwnd : tree.focus() == control;
+        if (tree.focusable(target))
             facts.state |= STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0);
+        facts.box = toRECT(tree.box(target));
         MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&facts.box), 2);
         return facts;
     }
 
-    long childCount() const { return own() ? lineCount(*own()) : long(link_->children().size()); }
     // A child that is an object of its own: a label of several lines.
-    bool isObject(long id) const
+    bool isObject(const AccessibleElement& child) const
     {
-        const Control* control = self_ == CHILDID_SELF ? link_->child(id) : nullptr;
-        return control != nullptr && lineCount(*control) > 0;
+        return self_ == CHILDID_SELF && child.control != nullptr && link_->tree().isParent(child);
     }
     // A child as a reader gets it: an object of its own, or an id of this one.
     HRESULT child(long id, VARIANT* out) const
     {
-        if (!isObject(id))
+        const auto target = id != CHILDID_SELF ? link_->tree().child(*self(), id) : std::nullopt;
+        if (!target || !isObject(*target))
             return put(out, id);
         out->vt = VT_DISPATCH;
         out->pdispVal = makeAccessibleObject(link_, id);

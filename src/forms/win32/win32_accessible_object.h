@@ -2,11 +2,11 @@
 // share, and how they are made and let go.
 #pragma once
 
+#include "forms/accessible.h"
 #include "forms/win32/win32_accessible.h"
 
 #include <oleacc.h>
 
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -20,15 +20,14 @@ struct AccessibleLink : std::enable_shared_from_this<AccessibleLink>
     std::vector<std::pair<HWND, long>> natives; // adopted windows and their child ids
 
     Form* form() const { return host != nullptr ? host->form() : nullptr; }
-    // The button with the keyboard focus, as the window has told the core.
-    const Control* focused() const;
-    // Child ids 1..N: every control a reader sees, in declaration order.
-    std::vector<Control*> children() const;
-    Control* child(long id) const;
+    // What a reader finds in the window; only while form() is there.
+    AccessibleTree tree() const;
+    // The control of a child id of the client area, or null.
+    Control* control(long id) const;
     long idOf(const Control& control) const;
 };
 
-// The object of the client area (`self` CHILDID_SELF) or of the child `self`,
+// The object of the client area (`self` CHILDID_SELF) or of its child `self`,
 // with one reference.
 IAccessible* makeAccessibleObject(std::shared_ptr<AccessibleLink> link, long self);
 

@@ -359,7 +359,7 @@ void FormWindow::show()
         if (ButtonWindow* button = windowOf(form_->surface()->firstFocus()))
             focus_ = button->hwnd();
     ShowWindow(hwnd_, SW_SHOW);
-    accessible_->shown();
+    accessible_->tell(EVENT_OBJECT_SHOW);
     if (first && GetActiveWindow() == hwnd_)
         restoreFocus();
 }
@@ -367,7 +367,7 @@ void FormWindow::show()
 void FormWindow::hide()
 {
     ShowWindow(hwnd_, SW_HIDE);
-    accessible_->hidden();
+    accessible_->tell(EVENT_OBJECT_HIDE);
 }
 
 void FormWindow::activate()
@@ -421,12 +421,12 @@ void FormWindow::refit()
 
 void FormWindow::renamed(const Control& control)
 {
-    accessible_->nameChanged(control);
+    accessible_->tell(EVENT_OBJECT_NAMECHANGE, &control);
 }
 
 void FormWindow::described(const Control& control)
 {
-    accessible_->descriptionChanged(control);
+    accessible_->tell(EVENT_OBJECT_DESCRIPTIONCHANGE, &control);
 }
 
 void FormWindow::restoreFocus()
@@ -628,38 +628,6 @@ void FormWindow::paint(HDC dc)
     GdiPainter painter(memory);
     form_->surface()->paint(painter, {width, height});
     check(BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY));
-}
-
-// What the screen readers' bridge asks of the window.
-
-RECT FormWindow::controlBox(const Control& control) const
-{
-    if (control.kind() == ControlKind::CommandButton)
-        if (HWND window = buttonWindow(control)) {
-            RECT box{};
-            GetWindowRect(window, &box);
-            MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&box), 2);
-            return box;
-        }
-    return form_ != nullptr ? toRECT(form_->surface()->box(control)) : RECT{};
-}
-
-RECT FormWindow::lineBox(const Control& label, int line) const
-{
-    if (form_ == nullptr || label.kind() != ControlKind::Label)
-        return {};
-    return toRECT(form_->surface()->lineBox(static_cast<const Label&>(label), line));
-}
-
-const Control* FormWindow::controlAt(POINT point) const
-{
-    if (form_ == nullptr)
-        return nullptr;
-    HWND child = ChildWindowFromPointEx(hwnd_, point, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
-    for (const auto& button : buttons_)
-        if (button->hwnd() == child)
-            return button->button();
-    return form_->surface()->labelAt({point.x, point.y});
 }
 
 // A button is clicked as the mouse does it, taking the focus; a label's click

@@ -65,10 +65,7 @@ public:
     // The button that has the keyboard focus, or null.
     CommandButton* focusedButton() const;
 
-    // What the screen readers' bridge asks of the window.
-    RECT controlBox(const Control& control) const override;
-    RECT lineBox(const Control& label, int line) const override;
-    const Control* controlAt(POINT point) const override;
+    // A press a screen reader asked for.
     void press(Control& control) override;
 
     // The program's window that holds `hwnd` (itself or one of its buttons), or null.
