@@ -114,6 +114,25 @@ std::u16string AccessibleTree::name(const AccessibleElement& element,
     return joined;
 }
 
+std::u16string AccessibleTree::description(const AccessibleElement& element) const
+{
+    return element.control != nullptr && element.line < 0 ? element.control->accessibleDescription()
+                                                          : std::u16string();
+}
+
+std::u16string AccessibleTree::action(const AccessibleElement& element) const
+{
+    return element.control != nullptr && element.line < 0 ? element.control->accessibleAction()
+                                                          : std::u16string();
+}
+
+AccessibleRole AccessibleTree::role(const AccessibleElement& element) const
+{
+    if (element.control == nullptr)
+        return form_.layout().dialog ? AccessibleRole::Dialog : AccessibleRole::Window;
+    return element.line < 0 ? element.control->accessibleRole() : AccessibleRole::StaticText;
+}
+
 PixelRect AccessibleTree::box(const AccessibleElement& element) const
 {
     const FormSurface* surface = form_.surface();

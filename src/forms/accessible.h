@@ -4,6 +4,7 @@
 // is counted from 1, as readers count it; 0 stands for the element itself.
 #pragma once
 
+#include "forms/controls.h"
 #include "forms/geometry.h"
 
 #include <cstdint>
@@ -13,7 +14,6 @@
 
 namespace forms {
 
-class Control;
 class Form;
 
 // The client area (no control), a control, or one line of a label's text.
@@ -62,6 +62,12 @@ public:
     // What a reader reads: a label of several lines says them all, each
     // break `lineBreak`; a line its own text.
     std::u16string name(const AccessibleElement& element, std::u16string_view lineBreak) const;
+    // A control's own; a line and the client area have none.
+    std::u16string description(const AccessibleElement& element) const;
+    std::u16string action(const AccessibleElement& element) const;
+    // A window's client area is the window or a dialog, as its layout says;
+    // a line is static text.
+    AccessibleRole role(const AccessibleElement& element) const;
     // In client pixels: the client area's size, a control's box, a line's.
     PixelRect box(const AccessibleElement& element) const;
     // A control the keyboard reaches (the client area's focus is the

@@ -22,12 +22,14 @@ enum class ControlKind : std::uint8_t
     Line
 };
 
-// What a control is to a screen reader.
+// What a control, or a window's client area, is to a screen reader.
 enum class AccessibleRole : std::uint8_t
 {
     None, // not shown to a screen reader at all
     StaticText,
-    PushButton
+    PushButton,
+    Window,
+    Dialog, // its text is read when it comes up
 };
 
 enum class Property : std::uint8_t

@@ -445,6 +445,13 @@ TEST_CASE("a reader finds the controls, a label's lines as its children, and wha
     CHECK(tree.focusable(client));
     CHECK(tree.focusable({&form.button("go")}));
     CHECK_FALSE(tree.focusable(label));
+    CHECK(tree.role(client) == AccessibleRole::Window);
+    CHECK(tree.role({&single, 0}) == AccessibleRole::StaticText);
+    CHECK(tree.role({&form.button("go")}) == AccessibleRole::PushButton);
+    ui::HelpWindow help;
+    CHECK(AccessibleTree(help).role(client) == AccessibleRole::Dialog);
+    CHECK(tree.action({&form.button("go")}) == u"Press");
+    CHECK(tree.action({&single, 0}).empty());
 
     struct Step
     {

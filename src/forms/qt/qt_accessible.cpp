@@ -33,13 +33,17 @@ QString spoken(std::u16string_view text)
     return toQString(readerText(text));
 }
 
-QAccessible::Role roleOf(const Control& control)
+QAccessible::Role roleOf(AccessibleRole role)
 {
-    switch (control.accessibleRole()) {
+    switch (role) {
     case AccessibleRole::StaticText:
         return QAccessible::StaticText;
     case AccessibleRole::PushButton:
         return QAccessible::PushButton;
+    case AccessibleRole::Window:
+        return QAccessible::Window;
+    case AccessibleRole::Dialog:
+        return QAccessible::Dialog;
     case AccessibleRole::None:
         break;
     }
@@ -101,7 +105,7 @@ public:
     }
     QAccessible::Role role() const override
     {
-        return control_ != nullptr ? roleOf(*control_) : QAccessible::NoRole;
+        return control_ != nullptr ? roleOf(control_->accessibleRole()) : QAccessible::NoRole;
     }
     QAccessible::State state() const override
     {
@@ -179,10 +183,9 @@ QAccessibleInterface* interfaceOf(FormWidget& window, const Control& control)
 class WindowAccessible final : public QAccessibleWidget
 {
 public:
-    // A dialog's text is what a reader reads when the dialog comes up.
     explicit WindowAccessible(FormWidget* window)
-        : QAccessibleWidget(window, window->form() != nullptr && window->form()->layout().dialog
-                                        ? QAccessible::Dialog
+        : QAccessibleWidget(window, window->form() != nullptr
+                                        ? roleOf(AccessibleTree(*window->form()).role({}))
                                         : QAccessible::Window)
     {
     }
@@ -224,8 +227,9 @@ class ButtonAccessible final : public QAccessibleWidget
 {
 public:
     explicit ButtonAccessible(PushButton* widget)
-        : QAccessibleWidget(widget, widget->button() != nullptr ? roleOf(*widget->button())
-                                                                : QAccessible::PushButton)
+        : QAccessibleWidget(widget, widget->button() != nullptr
+                                        ? roleOf(widget->button()->accessibleRole())
+                                        : QAccessible::PushButton)
     {
     }
 

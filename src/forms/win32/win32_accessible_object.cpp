@@ -31,9 +31,14 @@ namespace {
 struct Facts
 {
     std::u16string name, description, action;
-    long role = ROLE_SYSTEM_STATICTEXT, state = 0;
-    RECT box{};
+    long role, state;
+    RECT box;
 };
+
+// By AccessibleRole (None is never in the tree).
+constexpr std::array<long, 5> kRoles{ROLE_SYSTEM_CLIENT, ROLE_SYSTEM_STATICTEXT,
+                                     ROLE_SYSTEM_PUSHBUTTON, ROLE_SYSTEM_CLIENT,
+                                     ROLE_SYSTEM_DIALOG};
 
 // The answers, in the form a reader takes them.
 HRESULT put(BSTR* out, const std::u16string& text)
@@ -257,22 +262,16 @@ private:
     {
         const AccessibleTree tree = link_->tree();
         const HWND hwnd = host().hwnd();
-        const Control* control = target.control;
-        Facts facts;
-        facts.name = tree.name(target, u"\r\n");
-        if (control == nullptr) // a dialog's text is read when it comes up
-            facts.role = link_->form()->layout().dialog ? ROLE_SYSTEM_DIALOG : ROLE_SYSTEM_CLIENT;
-        else if (target.line < 0) {
-            facts.description = control->accessibleDescription();
-            facts.action = control->accessibleAction();
-            if (control->accessibleRole() == AccessibleRole::PushButton)
-                facts.role = ROLE_SYSTEM_PUSHBUTTON;
-        }
-        facts.state = IsWindowVisible(hwnd) ? 0 : STATE_SYSTEM_INVISIBLE;
-        const bool focused = control == nullptr ? GetFocus() == hwnd : tree.focus() == control;
+        const bool focused =
+            target.control == nullptr ? GetFocus() == hwnd : tree.focus() == target.control;
+        Facts facts{tree.name(target, u"\r\n"),
+                    tree.description(target),
+                    tree.action(target),
+                    kRoles[static_cast<std::size_t>(tree.role(target))],
+                    IsWindowVisible(hwnd) ? 0 : STATE_SYSTEM_INVISIBLE,
+                    toRECT(tree.box(target))};
         if (tree.focusable(target))
             facts.state |= STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0);
-        facts.box = toRECT(tree.box(target));
         MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&facts.box), 2);
         return facts;
     }
