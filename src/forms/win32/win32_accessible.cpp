@@ -47,8 +47,9 @@ LRESULT CALLBACK nativeProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 {
     auto* link = reinterpret_cast<AccessibleLink*>(data);
     const long child = static_cast<long>(id);
-    if (message == WM_GETOBJECT && asksForClient(lParam) && link->control(child) != nullptr)
-        return answer(makeAccessibleObject(link->shared_from_this(), child), wParam);
+    if (message == WM_GETOBJECT && asksForClient(lParam))
+        if (Control* control = link->control(child))
+            return answer(makeAccessibleObject(link->shared_from_this(), {control}), wParam);
     if (message == WM_SETFOCUS || message == WM_KILLFOCUS)
         reportFocus(*link, message == WM_SETFOCUS ? link->control(child) : nullptr,
                     reinterpret_cast<HWND>(wParam));
@@ -76,7 +77,7 @@ std::optional<LRESULT> AccessibleBridge::message(UINT message, WPARAM wParam, LP
     if (link_->form() == nullptr)
         return std::nullopt;
     if (message == WM_GETOBJECT && asksForClient(lParam))
-        return answer(makeAccessibleObject(link_, CHILDID_SELF), wParam);
+        return answer(makeAccessibleObject(link_), wParam);
     if (message != kPressMessage)
         return std::nullopt;
     // The window may have changed since the reader asked.

@@ -64,7 +64,7 @@ constexpr std::array<std::pair<LONG, AccessibleStep>, 4> kSteps{{
 class AccessibleObject final : public DispatchObject<IAccessible>
 {
 public:
-    AccessibleObject(std::shared_ptr<AccessibleLink> link, long self)
+    AccessibleObject(std::shared_ptr<AccessibleLink> link, const AccessibleElement& self)
         : link_(std::move(link)), self_(self)
     {
         link_->live.push_back(this);
@@ -115,8 +115,8 @@ public:
     STDMETHOD(get_accParent)(IDispatch** out) override
     {
         return on(selfId(), out, [&](const AccessibleElement&) {
-            if (self_ != CHILDID_SELF)
-                return *out = makeAccessibleObject(link_, CHILDID_SELF), S_OK;
+            if (self_.control != nullptr)
+                return *out = makeAccessibleObject(link_), S_OK;
             return AccessibleObjectFromWindow(host().hwnd(), static_cast<DWORD>(OBJID_WINDOW),
                                               __uuidof(IDispatch), reinterpret_cast<void**>(out));
         });
@@ -133,9 +133,7 @@ public:
         return on(id, out, [&](const AccessibleElement& target) {
             if (id.lVal == CHILDID_SELF)
                 return E_INVALIDARG;
-            if (!isObject(target))
-                return S_FALSE;
-            return *out = makeAccessibleObject(link_, id.lVal), S_OK;
+            return isObject(target) ? (*out = makeAccessibleObject(link_, target), S_OK) : S_FALSE;
         });
     }
 
@@ -179,7 +177,7 @@ public:
                               step->second == AccessibleStep::LastChild;
             if (ends != (start.lVal == CHILDID_SELF))
                 return ends ? E_INVALIDARG : S_FALSE;
-            const long to = link_->tree().step(*self(), start.lVal, step->second);
+            const long to = link_->tree().step(self_, start.lVal, step->second);
             return to != 0 ? child(to, out) : S_FALSE;
         });
     }
@@ -218,11 +216,6 @@ private:
         return put(&id, CHILDID_SELF), id;
     }
     AccessibleHost& host() const { return *link_->host; }
-    // What this object stands for now; nothing once its control has gone.
-    std::optional<AccessibleElement> self() const
-    {
-        return self_ == CHILDID_SELF ? AccessibleElement{} : link_->tree().child({}, self_);
-    }
 
     // The one way every call finds what `id` names for this object, and then
     // answers for it; an answer the call takes is cleared first.
@@ -240,12 +233,9 @@ private:
             return CO_E_OBJNOTCONNECTED;
         if (id.vt != VT_I4)
             return E_INVALIDARG;
-        const std::optional<AccessibleElement> self = this->self();
-        if (!self)
-            return CO_E_OBJNOTCONNECTED;
         if (id.lVal == CHILDID_SELF)
-            return answer(*self);
-        const std::optional<AccessibleElement> target = link_->tree().child(*self, id.lVal);
+            return answer(self_);
+        const std::optional<AccessibleElement> target = link_->tree().child(self_, id.lVal);
         return target ? answer(*target) : E_INVALIDARG;
     }
     // One fact of an element; one that it may lack is none (S_FALSE) when empty.
@@ -279,26 +269,27 @@ private:
     // A child that is an object of its own: a label of several lines.
     bool isObject(const AccessibleElement& child) const
     {
-        return self_ == CHILDID_SELF && child.control != nullptr && link_->tree().isParent(child);
+        return child.control != nullptr && link_->tree().isParent(child);
     }
     // A child as a reader gets it: an object of its own, or an id of this one.
     HRESULT child(long id, VARIANT* out) const
     {
-        const auto target = id != CHILDID_SELF ? link_->tree().child(*self(), id) : std::nullopt;
+        const auto target = link_->tree().child(self_, id);
         if (!target || !isObject(*target))
             return put(out, id);
         out->vt = VT_DISPATCH;
-        out->pdispVal = makeAccessibleObject(link_, id);
+        out->pdispVal = makeAccessibleObject(link_, *target);
         return S_OK;
     }
 
     std::shared_ptr<AccessibleLink> link_;
-    long self_;
+    AccessibleElement self_; // the client area, or a label of several lines
 };
 
 } // namespace
 
-IAccessible* makeAccessibleObject(std::shared_ptr<AccessibleLink> link, long self)
+IAccessible* makeAccessibleObject(std::shared_ptr<AccessibleLink> link,
+                                  const AccessibleElement& self)
 {
     return new AccessibleObject(std::move(link), self);
 }

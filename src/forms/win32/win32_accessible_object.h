@@ -27,8 +27,8 @@ struct AccessibleLink : std::enable_shared_from_this<AccessibleLink>
     long idOf(const Control& control) const;
 };
 
-// The object of the client area (`self` CHILDID_SELF) or of its child `self`,
-// with one reference.
-IAccessible* makeAccessibleObject(std::shared_ptr<AccessibleLink> link, long self);
+// The object of the client area or of one element in it, with one reference.
+IAccessible* makeAccessibleObject(std::shared_ptr<AccessibleLink> link,
+                                  const AccessibleElement& self = {});
 
 } // namespace forms::win32
