@@ -6,7 +6,7 @@ BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libfontconfig-dev l
 # Packages the tests need besides (the last line: the desktops the real-window tests
 # set up: a platform theme, a Japanese face other than IPA's, the Japanese locale's sources;
 # then the screen reader the tests listen to, and its speech).
-TEST_PACKAGES=(clang-format xvfb xauth x11-utils xdotool imagemagick python3-xlib python3-pil
+TEST_PACKAGES=(git clang-format xvfb xauth x11-utils xdotool imagemagick python3-xlib python3-pil
                desktop-file-utils appstream lintian dpkg-dev file
                python3-pyatspi at-spi2-core dbus dbus-daemon doctest-dev
                qt6ct fonts-vlgothic locales xsettingsd openbox x11-xserver-utils

@@ -575,9 +575,10 @@ TEST_CASE("pressing Up under Converted_1 shifts all three")
     REQUIRE(s.root != nullptr);
     pressAndFollow("up_1", forms::kNoIndex, {model::Action::Up1});
     // Pressed as a click does it, the button has taken the focus.
-    CHECK(msaa::until([&] {
+    const auto focused = [&] {
         return msaa::state({s.root, s.idOf("up_1")}) & STATE_SYSTEM_FOCUSED;
-    }));
+    };
+    CHECK(msaa::until(focused));
 }
 
 TEST_CASE("pressing the other buttons, and unmarking")

@@ -239,8 +239,9 @@ private:
         return target ? answer(*target) : E_INVALIDARG;
     }
     // One fact of an element; one that it may lack is none (S_FALSE) when empty.
+    template <class Fact> using FactOf = Fact Facts::*;
     template <class Out, class Fact>
-    HRESULT get(const VARIANT& id, Out* out, Fact Facts::*fact, bool mayLack = false) const
+    HRESULT get(const VARIANT& id, Out* out, FactOf<Fact> fact, bool mayLack = false) const
     {
         return on(id, out, [&](const AccessibleElement& target) {
             const Fact value = facts(target).*fact;
