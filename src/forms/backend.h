@@ -127,6 +127,15 @@ public:
     // description-change event for it every time, even when the text is the
     // same as last time, so that a repeated announcement is heard again.
     virtual void described(const Control& control) = 0;
+    // A platform with an announcement API of its own (Qt 6.8's) says so, and
+    // is handed each announcement with the focused control it comes from;
+    // every description then stays the control's own.
+    virtual bool announces() const { return false; }
+    virtual void announce(const Control& source, std::u16string_view text)
+    {
+        (void)source;
+        (void)text;
+    }
 };
 
 // Made by the backend for a window that loads. Refusing (null) is a failed

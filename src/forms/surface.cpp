@@ -456,6 +456,10 @@ void FormSurface::announce(std::u16string_view text)
 {
     if (focused_ == nullptr)
         return;
+    if (peer_ != nullptr && peer_->announces()) {
+        peer_->announce(*focused_, text);
+        return;
+    }
     if (announced_ != nullptr && announced_ != focused_)
         stale_.push_back(announced_);
     announced_ = focused_;

@@ -184,7 +184,9 @@ public:
     // accessible description of the control with the focus, and the peer is
     // told (FormPeer::described) each time, the same text again included.
     // The next focus change takes it back: each control then says its own
-    // description again. Without a focused button nothing is told.
+    // description again. Without a focused button nothing is told. A
+    // platform that announces (FormPeer::announces) is handed the text
+    // instead, and the description stays.
     void announce(std::u16string_view text);
     // The announcement a control carries, or null.
     const std::u16string* announcementOf(const Control& control) const;

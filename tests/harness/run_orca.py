@@ -6,18 +6,26 @@ launcher would refuse to start a second one."""
 
 import sys
 
-from orca import debug
+from orca import debug, orca_platform
 
 debug.debugLevel = debug.LEVEL_ALL
 debug.eventDebugLevel = debug.LEVEL_OFF
 debug.debugFile = sys.stdout
 
-from orca import orca, settings  # noqa: E402  after the debug settings, as the launcher does
+from orca import orca, settings, settings_manager  # noqa: E402  after the debug settings
 
-manager = orca.getSettingsManager()
-manager.activate(None, {})
-sys.path.insert(0, manager.getPrefsDir())
-# Orca takes a start that lasts over 10 seconds for a hang and kills itself;
-# a test machine under load may be that slow.
-settings.timeoutTime = 60
+ORCA_VERSION = tuple(int(part) for part in orca_platform.version.split(".")[:2])
+
+if ORCA_VERSION < (44, 0):
+    # Orca 43: the manager through orca, camelCase; Orca takes a start that
+    # lasts over 10 seconds for a hang and kills itself, and a test machine
+    # under load may be that slow.
+    manager = orca.getSettingsManager()
+    manager.activate(None, {})
+    sys.path.insert(0, manager.getPrefsDir())
+    settings.timeoutTime = 60
+else:
+    manager = settings_manager.get_manager()
+    manager.activate(None, {})
+    sys.path.insert(0, manager.get_prefs_dir())
 sys.exit(orca.main())

@@ -427,6 +427,14 @@ class App:
             raise AssertionError("the program did not end") from None
 
 
+def orca_version():
+    """The installed Orca's version, as (major, minor)."""
+    path = "/usr/lib/python3/dist-packages/orca/orca_platform.py"
+    with open(path, encoding="utf-8") as source:
+        found = re.search(r'^version\s*=\s*"(\d+)\.(\d+)', source.read(), re.M)
+    return (int(found.group(1)), int(found.group(2)))
+
+
 class ScreenReader:
     """Orca on the server's display and on the session bus this process runs
     in (dbus-run-session), with a home, settings and a speech-dispatcher of its
@@ -435,6 +443,11 @@ class ScreenReader:
     line by line only to a terminal, so Orca runs on a pseudo-terminal."""
 
     HERE = os.path.dirname(os.path.abspath(__file__))
+    VERSION = orca_version()
+    # How each Orca says a role after a name: Orca 48 says "button" where
+    # Orca 43 said "push button", and ends no window's name with a stop.
+    ROLE_WORDS = ({"button": "push button.", "frame": "frame."} if VERSION < (48, 0)
+                  else {"button": "button.", "frame": "frame"})
     SPEECH = re.compile(r"^[0-9:.]+ - SPEECH OUTPUT: '(.*)$")
     # An utterance's end: its closing quote, then the voice's settings.
     END = re.compile(r"^(.*)' ?\[?\{.*\}\]?$")
@@ -446,6 +459,7 @@ class ScreenReader:
         self.orca = None
         self.lines = []
         self.said = []
+        self.echoes = set()  # which of them echo a key pressed
         self._lock = threading.Lock()
         self._reader = None
 
@@ -511,6 +525,7 @@ class ScreenReader:
         """Takes Orca's output as it comes, so that Orca never waits on a full terminal."""
         pending = b""
         utterance = None
+        keyboard = False  # Orca 48 is presenting a key
         while True:
             try:
                 chunk = os.read(master, 65536)
@@ -524,6 +539,10 @@ class ScreenReader:
                 line = raw.decode("utf-8", "replace").rstrip("\r")
                 with self._lock:
                     self.lines.append(line)
+                if "Presenting keyboard event" in line:
+                    keyboard = True
+                elif "SPEECH: Speak" in line:
+                    keyboard = False
                 if utterance is None:
                     start = self.SPEECH.match(line)
                     if not start:
@@ -534,14 +553,29 @@ class ScreenReader:
                 end = self.END.match(line)
                 utterance.append(end.group(1) if end else line)
                 if end:
+                    text = "\n".join(utterance)
+                    # Orca 43 names a key it echoes with a blank after it.
+                    echo = text.endswith(" ") if self.VERSION < (48, 0) else keyboard
                     with self._lock:
-                        self.said.append("\n".join(utterance))
-                    utterance = None
+                        if echo:
+                            self.echoes.add(len(self.said))
+                        self.said.append(text)
+                    utterance, keyboard = None, False
         os.close(master)
 
+    def says(self, name, role):
+        """What Orca says of an object with this name and role as it reaches it."""
+        return f"{name} {self.ROLE_WORDS[role]}"
+
     def utterances(self, since=0):
+        """Everything Orca said from the utterance `since` on, its key echo too."""
         with self._lock:
             return list(self.said[since:])
+
+    def spoken(self, since=0):
+        """What Orca said from the utterance `since` on, its echo of the keys left aside."""
+        with self._lock:
+            return [u for i, u in enumerate(self.said) if i >= since and i not in self.echoes]
 
     def wait_said(self, condition, what):
         """Waits until condition(utterances) holds for what Orca has said."""

@@ -312,7 +312,9 @@ public:
     }
 };
 
-void installFactory()
+} // namespace
+
+void installAccessibility()
 {
     static const bool installed = [] {
         QAccessible::installFactory(accessibleFor);
@@ -323,11 +325,9 @@ void installFactory()
     (void)installed;
 }
 
-} // namespace
-
 void describeWindow(FormWidget& window)
 {
-    installFactory();
+    installAccessibility();
     std::vector<QAccessible::Id>& ids = registry()[&window];
     for (Control* control : AccessibleTree(*window.form()).controls()) {
         if (PushButton* widget = widgetOf(window, *control))
@@ -340,7 +340,7 @@ void describeWindow(FormWidget& window)
 
 void describe(QWidget& widget, const Control& control)
 {
-    installFactory();
+    installAccessibility();
     widget.setAccessibleName(spoken(control.accessibleName()));
 }
 
@@ -358,10 +358,6 @@ void nameChanged(FormWidget& window, const Control& control)
     QAccessible::updateAccessibility(&event);
 }
 
-// Qt's bridge (6.4) passes no description change on to AT-SPI: the event goes
-// out here, as the bridge sends its own, on its connection to the
-// accessibility bus and from the path it gives the object. Sent every time,
-// the same text included: a repeated announcement is heard again.
 void descriptionChanged(FormWidget& window, const Control& control)
 {
     if (!QAccessible::isActive())
@@ -369,6 +365,11 @@ void descriptionChanged(FormWidget& window, const Control& control)
     QAccessibleInterface* target = interfaceOf(window, control);
     if (target == nullptr)
         return;
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+    // Qt 6.4's bridge passes no description change on to AT-SPI: the event
+    // goes out here, as the bridge sends its own, on its connection to the
+    // accessibility bus and from the path it gives the object. Sent every
+    // time, the same text included: a repeated announcement is heard again.
     QDBusConnection bus(QStringLiteral("a11y"));
     if (!bus.isConnected()) {
         // No such connection: a bridge of another kind, which may pass the change on itself.
@@ -384,6 +385,32 @@ void descriptionChanged(FormWidget& window, const Control& control)
                         QVariant::fromValue(QDBusVariant(target->text(QAccessible::Description))),
                         QVariant::fromValue(QVariantMap())});
     bus.send(event);
+#else
+    QAccessibleEvent event(target, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+#endif
+}
+
+bool hasAnnouncements()
+{
+    return QT_VERSION >= QT_VERSION_CHECK(6, 8, 0);
+}
+
+void announced(FormWidget& window, const Control& source, std::u16string_view text)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleInterface* target = interfaceOf(window, source);
+    if (target == nullptr || !QAccessible::isActive())
+        return;
+    // Assertive: the result of the key just pressed goes before anything queued.
+    QAccessibleAnnouncementEvent event(target, spoken(text));
+    event.setPoliteness(QAccessible::AnnouncementPoliteness::Assertive);
+    QAccessible::updateAccessibility(&event);
+#else
+    (void)window;
+    (void)source;
+    (void)text;
+#endif
 }
 
 void forgetWindow(FormWidget& window)

@@ -9,6 +9,9 @@ namespace forms::qt {
 
 class FormWidget;
 
+// Puts the program's accessibility in Qt's hands before any widget exists:
+// Qt 6.8 makes a widget's interface as the widget is made, and keeps it.
+void installAccessibility();
 // Every control the core shows a screen reader becomes a child of the
 // window, in declaration order: the native buttons, and the controls the
 // window draws.
@@ -19,6 +22,11 @@ void describe(QWidget& widget, const Control& control);
 void nameChanged(FormWidget& window, const Control& control);
 // A control's description is to be told to a screen reader now.
 void descriptionChanged(FormWidget& window, const Control& control);
+// Whether this Qt has an announcement event that its AT-SPI bridge passes
+// on (6.8 and later).
+bool hasAnnouncements();
+// Tells a screen reader the text now, as an announcement of the control's.
+void announced(FormWidget& window, const Control& source, std::u16string_view text);
 // The window retires: its children go from the accessibility tree.
 void forgetWindow(FormWidget& window);
 

@@ -1,5 +1,6 @@
 #include "forms/application.h"
 #include "forms/backend.h"
+#include "forms/qt/qt_accessible.h"
 #include "forms/qt/qt_desktop.h"
 #include "forms/qt/qt_text.h"
 
@@ -122,6 +123,7 @@ Application::Platform::Platform(const char* programPath)
 {
     if (QApplication::instance() == nullptr)
         application.emplace(argc, argv);
+    qt::installAccessibility();
     // Other platforms may answer for X11 too (offscreen does, without a connection).
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;

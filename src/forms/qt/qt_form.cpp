@@ -122,7 +122,17 @@ bool PushButton::event(QEvent* event)
     return QPushButton::event(event);
 }
 
-FormWidget::FormWidget(Form& form) : QWidget(nullptr), form_(&form)
+// The window's interface is made while its base is: the program's own must
+// be in place before (Qt 6.8 asks for it then, and keeps what it got).
+namespace {
+QWidget* withAccessibility(QWidget* parent)
+{
+    installAccessibility();
+    return parent;
+}
+} // namespace
+
+FormWidget::FormWidget(Form& form) : QWidget(withAccessibility(nullptr)), form_(&form)
 {
     const FormLayout& layout = form.layout();
     setObjectName(
@@ -543,6 +553,11 @@ public:
     void renamed(const Control& control) override { nameChanged(*widget_, control); }
     void refit() override { widget_->refit(); }
     void described(const Control& control) override { descriptionChanged(*widget_, control); }
+    bool announces() const override { return hasAnnouncements(); }
+    void announce(const Control& source, std::u16string_view text) override
+    {
+        announced(*widget_, source, text);
+    }
 
 private:
     FormWidget* widget_;
