@@ -3,7 +3,11 @@
 # names the files; `clang-format -i FILE` formats one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-mapfile -t files < <(git ls-files '*.cpp' '*.h' '*.h.in' | grep -v '\.h\.in$')
+# A tree git cannot read (a work tree seen from another root) has nothing to
+# check: that is a failure, not a pass.
+listed=$(git ls-files '*.cpp' '*.h') || exit 1
+mapfile -t files <<<"$listed"
+[ -n "$listed" ] || { echo "check_format.sh: no C++ sources found" >&2; exit 1; }
 if ! clang-format --dry-run --Werror "${files[@]}" 2>/dev/null; then
   echo "Not formatted (run clang-format -i on them):" >&2
   for file in "${files[@]}"; do

@@ -3,8 +3,8 @@
 # Debian 12 machine, 12 on a Debian 13 one), in a root of that release made
 # once with debootstrap and kept under MARELO_ROOTS (/var/cache/marelo), with
 # its builds beside it: a second run only updates it and builds what changed.
-# MARELO_OTHER_BUILD names another folder of the root for the builds (one a
-# work tree, for trees tested side by side).
+# MARELO_OTHER_BUILD names the folder of the root for the builds (by default
+# one for each source tree).
 # Needs root (or sudo) for debootstrap, the mounts and chroot.
 #   tools/other_release.sh             every test there
 #   tools/other_release.sh COMMAND...  a command there, in the source tree
@@ -39,8 +39,19 @@ if [ ! -e "$root/.made" ]; then
   "${sudo[@]}" mv "$root.part" "$root"
 fi
 "${sudo[@]}" cp /etc/resolv.conf "$root/etc/resolv.conf"
-builds=${MARELO_OTHER_BUILD:-/var/cache/marelo-build}
+# Each source tree builds in a folder of its own there: a build made from
+# another tree (a clone of an older commit) may be newer than this tree's
+# files and would pass for up to date. Folders of trees gone are removed.
+if [ -z "${MARELO_OTHER_BUILD:-}" ]; then
+  for made in "$root"/var/cache/marelo-build/*/source; do
+    if [ -e "$made" ] && [ ! -d "$(cat "$made")" ]; then
+      "${sudo[@]}" rm -rf "$(dirname "$made")"
+    fi
+  done
+fi
+builds=${MARELO_OTHER_BUILD:-/var/cache/marelo-build/$(printf %s "$PWD" | sha1sum | cut -c1-16)}
 "${sudo[@]}" mkdir -p "$root/marelo" "$root/$builds" build
+printf %s "$PWD" | "${sudo[@]}" tee "$root/$builds/source" >/dev/null
 
 # The mounts live in a mount namespace of their own and go with it. The
 # source is this tree; its build folder there is the root's own. /tmp is the

@@ -456,6 +456,8 @@ void FormSurface::announce(std::u16string_view text)
 {
     if (focused_ == nullptr)
         return;
+    toldBy_ = focused_;
+    told_.assign(text);
     if (peer_ != nullptr && peer_->announces()) {
         peer_->announce(*focused_, text);
         return;

@@ -190,6 +190,9 @@ public:
     void announce(std::u16string_view text);
     // The announcement a control carries, or null.
     const std::u16string* announcementOf(const Control& control) const;
+    // The last announcement told, whichever way, and the control it came from.
+    const std::u16string& told() const { return told_; }
+    const Control* toldBy() const { return toldBy_; }
 
     // A label's property changed: repaints it, and tells the peer
     // (FormPeer::renamed) when its accessible name is no longer the one last
@@ -235,6 +238,8 @@ private:
     // Controls whose announcement a reader may still hold: told again of
     // their own description when the focus comes back to them.
     std::vector<const Control*> stale_;
+    const Control* toldBy_ = nullptr;
+    std::u16string told_;
     bool measured_ = false;
 };
 

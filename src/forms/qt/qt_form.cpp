@@ -376,12 +376,15 @@ void FormWidget::refit()
     if (QWindow* window = windowHandle(); window != nullptr && window->size() != size())
         resize(window->size());
     resize(client.width, client.height);
-    // Nor would its backing store take the new device pixels.
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+    // Qt 6.4 keeps the backing store at its old device pixels through a
+    // change of scale on the same screen, and its Fusion style keeps the
+    // pictures of buttons by size, whatever the scale they were drawn at.
+    // Qt 6.8 does both itself.
     if (QBackingStore* store = backingStore())
         store->resize(size());
-    // The style keeps its pictures of buttons by size, whatever the scale
-    // they were drawn at: they are drawn anew.
     QPixmapCache::clear();
+#endif
     update();
 }
 
@@ -466,10 +469,11 @@ void FormWidget::keyReleaseEvent(QKeyEvent* event)
 }
 
 // The X server repeats a held key as a release and a press at the same
-// moment; Qt calls the pair a repeat only when the press has come in before
-// the release is handled. No hand lets go of a key and presses it again
-// within the same millisecond. Only a key the platform reported counts
-// (a native scan code): events made up inside the program carry no time.
+// moment; Qt's xcb backend (6.4 and 6.8 alike) calls the pair a repeat only
+// when the press has come in before the release is handled. No hand lets go
+// of a key and presses it again within the same millisecond. Only a key the
+// platform reported counts (a native scan code): events made up inside the
+// program carry no time.
 void FormWidget::keyReleased(const QKeyEvent& event)
 {
     if (event.isAutoRepeat() || event.nativeScanCode() == 0)
