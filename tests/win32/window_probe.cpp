@@ -151,6 +151,11 @@ int wmain(int argc, wchar_t** argv)
 {
     if (argc < 3)
         return 2;
+    // The screen's own pixels, as the program's window has them and X shows
+    // them: a process unaware of densities is given every other window's
+    // frame scaled to 96 dpi (on Windows, and on Wine 10 unlike Wine 8).
+    if (!SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2))
+        SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
     const std::wstring command = argv[1];
     HWND window = FindWindowW(nullptr, argv[2]);
     if (window == nullptr || !IsWindowVisible(window)) {
