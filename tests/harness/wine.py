@@ -7,6 +7,8 @@ into through X like any other (xsession.Screen)."""
 import os
 import re
 import subprocess
+import sys
+import time
 from contextlib import contextmanager
 
 from .poll import steady, until
@@ -116,10 +118,19 @@ class Wine:
 
     # The registry ------------------------------------------------------------
 
+    def logged(self, what, result):
+        """The registry's changes, kept beside the prefix for a run to be
+        read back when a set-up was not what a test found."""
+        with open(os.path.join(self.state, "registry.log"), "a") as log:
+            log.write(f"{time.strftime('%H:%M:%S')} {os.path.basename(sys.argv[0])} {what}: "
+                      f"status {result.returncode} {result.stdout.strip()!r} "
+                      f"{result.stderr.strip()!r}\n")
+        return result
+
     def query(self, key, name):
         """A value's type and data, or None where it is not set."""
-        out = self.wine("reg", "query", key, "/v", name).stdout.replace("\r", "")
-        for line in out.splitlines():
+        result = self.logged(f"query {key} {name}", self.wine("reg", "query", key, "/v", name))
+        for line in result.stdout.replace("\r", "").splitlines():
             found = re.match(r"\s+(\S+)\s+(REG_\w+)\s+(.*)$", line)
             if found and found.group(1).lower() == name.lower():
                 kind, data = found.group(2), found.group(3)
@@ -127,10 +138,11 @@ class Wine:
         return None
 
     def set(self, key, name, kind, data):
-        self.wine("reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f")
+        self.logged(f"set {key} {name} {data}",
+                    self.wine("reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"))
 
     def unset(self, key, name):
-        self.wine("reg", "delete", key, "/v", name, "/f")
+        self.logged(f"unset {key} {name}", self.wine("reg", "delete", key, "/v", name, "/f"))
 
     @contextmanager
     def settings(self, values):

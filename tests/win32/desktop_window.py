@@ -71,8 +71,9 @@ class Setup:
         if self.colours:
             values += [(COLOURS, name, "REG_SZ", value) for name, value in self.colours.items()]
             values.append((THEMES, "ThemeActive", "REG_SZ", "0"))
-        if self.dpi != 96:
-            values.append((DESKTOP, "LogPixels", "REG_DWORD", str(self.dpi)))
+        # Set at 96 too: a start at 96 must not depend on an earlier test's
+        # density having been put back.
+        values.append((DESKTOP, "LogPixels", "REG_DWORD", str(self.dpi)))
         return values
 
 
