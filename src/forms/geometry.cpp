@@ -1,5 +1,7 @@
 #include "forms/geometry.h"
 
+#include <cmath>
+
 namespace forms {
 
 namespace {
@@ -62,6 +64,54 @@ PixelPoint keptOnScreens(const PixelRect& frame, std::span<const PixelRect> work
         return here;
     return {within(frame.left, frame.width(), best->left, best->right),
             within(frame.top, frame.height(), best->top, best->bottom)};
+}
+
+std::pair<int, int> CoarsePixels::devicePixels(int coarse) const
+{
+    // Halves away from zero: [d - 1/2, d + 1/2) above the origin, the mirror below.
+    const double d = coarse - origin;
+    if (d >= 0)
+        return {origin + static_cast<int>(std::ceil((d - 0.5) * ratio)),
+                origin + static_cast<int>(std::ceil((d + 0.5) * ratio)) - 1};
+    return {origin + static_cast<int>(std::floor((d - 0.5) * ratio)) + 1,
+            origin + static_cast<int>(std::floor((d + 0.5) * ratio))};
+}
+
+int CoarsePixels::device(int coarse) const
+{
+    const double scaled = (coarse - origin) * ratio;
+    return origin +
+           static_cast<int>(scaled >= 0 ? std::floor(scaled + 0.5) : -std::floor(-scaled + 0.5));
+}
+
+int CoarsePixels::coarse(int device, bool upward) const
+{
+    const double exact = (device - origin) / ratio;
+    int at = origin + static_cast<int>(upward ? std::ceil(exact) : std::floor(exact));
+    // Rounded back, the one nearer may land on the pixel too.
+    if (upward && this->device(at - 1) >= device)
+        --at;
+    if (!upward && this->device(at + 1) <= device)
+        ++at;
+    return at;
+}
+
+PixelRect deviceInside(const PixelRect& coarse, const CoarsePixels& x, const CoarsePixels& y,
+                       std::span<const int> edgesX, std::span<const int> edgesY)
+{
+    const auto edge = [](std::pair<int, int> range, std::span<const int> known, bool low) {
+        for (int exact : known)
+            if (exact >= range.first && exact <= range.second)
+                return exact;
+        return low ? range.second : range.first;
+    };
+    const auto left = x.devicePixels(coarse.left);
+    const auto top = y.devicePixels(coarse.top);
+    const auto width = CoarsePixels{0, x.ratio}.devicePixels(coarse.width());
+    const auto height = CoarsePixels{0, y.ratio}.devicePixels(coarse.height());
+    return {edge(left, edgesX, true), edge(top, edgesY, true),
+            edge({left.first + width.first, left.second + width.second}, edgesX, false),
+            edge({top.first + height.first, top.second + height.second}, edgesY, false)};
 }
 
 } // namespace forms

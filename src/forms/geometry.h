@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <optional>
 #include <span>
+#include <utility>
 
 namespace forms {
 
@@ -138,5 +139,29 @@ const Screen* screenInUse(std::span<const Screen> screens,
 // that area keeps its top-left corner on it, so that the title bar can still
 // be grabbed. With no work area at all, it stays.
 PixelPoint keptOnScreens(const PixelRect& frame, std::span<const PixelRect> workAreas);
+
+// A toolkit that counts in pixels of its own, `ratio` device pixels each
+// from a device pixel `origin` where both agree, and rounds halves away
+// from zero (Qt scaling a screen by 1.5).
+struct CoarsePixels
+{
+    int origin = 0;
+    double ratio = 1;
+
+    // The device pixels that round to a coarse one: the first and the last.
+    std::pair<int, int> devicePixels(int coarse) const;
+    // Where a coarse pixel lands in device pixels.
+    int device(int coarse) const;
+    // The coarse pixel that lands nearest at or past `device` (`upward`), or
+    // nearest at or before it.
+    int coarse(int device, bool upward) const;
+};
+
+// A rectangle given in coarse pixels (`x` and `y` each axis's), its size
+// scaled on its own, as the device pixels it surely covers: each edge as far
+// inside as the rounding leaves it, or on an edge known exactly (the whole
+// screen's, another screen's) where the rounding leaves that one.
+PixelRect deviceInside(const PixelRect& coarse, const CoarsePixels& x, const CoarsePixels& y,
+                       std::span<const int> edgesX, std::span<const int> edgesY);
 
 } // namespace forms

@@ -293,6 +293,11 @@ SETUPS = [
     Setup("screen_640x480", "a 640x480 screen", screen=(640, 480)),
     Setup("openbox_640x480", "openbox on a 640x480 screen", screen=(640, 480),
           window_manager=True, needs=(OPENBOX,)),
+    Setup("screen_1024x768_144", "a 1024x768 screen at Xft/DPI 144", serve=xsettings(144),
+          screen=(1024, 768), dpi=144, needs=(XSETTINGSD,)),
+    Setup("openbox_1024x768_144", "openbox on a 1024x768 screen at Xft/DPI 144",
+          serve=xsettings(144), screen=(1024, 768), dpi=144, window_manager=True,
+          needs=(XSETTINGSD, OPENBOX)),
     # Changed under the running program.
     Setup("live_xsettings_dpi", "XSETTINGS Xft/DPI from 96 to 144 while running",
           serve=xsettings(96), change=new_xsettings_dpi(144), fresh="xsettings_dpi_144",
@@ -311,6 +316,15 @@ SETUPS = [
     Setup("live_screen_shrink", "xrandr: the screen from 1280x1024 to 640x480 while running",
           change=screen_made(640, 480), fresh="screen_640x480", screen=(1280, 1024),
           needs=(XRANDR,)),
+    # Kept on the screen in device pixels that are no whole number of Qt's.
+    Setup("live_screen_shrink_144", "xrandr: the screen from 1920x1200 to 1024x768 while "
+          "running, at Xft/DPI 144", serve=xsettings(144), change=screen_made(1024, 768),
+          fresh="screen_1024x768_144", screen=(1920, 1200), dpi=144,
+          needs=(XRANDR, XSETTINGSD)),
+    Setup("live_screen_shrink_144_openbox", "xrandr: the screen from 1920x1200 to 1024x768 "
+          "while running, at Xft/DPI 144, under openbox", serve=xsettings(144),
+          change=screen_made(1024, 768), fresh="openbox_1024x768_144", screen=(1920, 1200),
+          dpi=144, window_manager=True, needs=(XRANDR, XSETTINGSD, OPENBOX)),
     Setup("live_screen_shrink_openbox", "xrandr: the screen from 1280x1024 to 640x480 while "
           "running, under openbox", change=screen_made(640, 480), fresh="openbox_640x480",
           screen=(1280, 1024), window_manager=True, needs=(XRANDR, OPENBOX)),

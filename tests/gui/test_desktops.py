@@ -66,19 +66,6 @@ class Pictures:
         self.before = self.frames = None
 
     def take(self):
-        # openbox on a loaded machine now and then places a new window as
-        # though it had asked for no place of its own (a few starts in a
-        # hundred, with six runs at once on two cores), although the program
-        # asked for the same place as ever. One more start tells that apart
-        # from a window the program itself misplaces, which fails every time.
-        if self.chosen.window_manager:
-            try:
-                return self._take_once()
-            except Misplaced as error:
-                print(f"  once more: {error}")
-        return self._take_once()
-
-    def _take_once(self):
         home = tempfile.mkdtemp(prefix="marelo-desktop-")
         try:
             env = environment(self.chosen, home)

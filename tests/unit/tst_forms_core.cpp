@@ -173,6 +173,92 @@ TEST_CASE("a window whose screen shrank or went is brought whole onto a screen t
     }
 }
 
+TEST_CASE("Qt's rounded pixels: the device pixels they stand for, and back toward a side")
+{
+    struct Rounded
+    {
+        int coarse, origin;
+        double ratio;
+        std::pair<int, int> devices;
+    };
+    const Rounded rounded[] = {
+        {683, 0, 1.5, {1024, 1025}},     // a 1024 screen at 1.5
+        {853, 0, 1.5, {1279, 1280}},     // a 1280 screen at 1.5
+        {1280, 0, 1.5, {1920, 1920}},    // exact
+        {1480, 1280, 1.5, {1580, 1580}}, // counted from a second monitor's corner
+        {100, 0, 2, {199, 200}},         {57, 0, 1, {57, 57}},
+        {-10, 0, 1.5, {-15, -15}}, // left of the screen's corner
+    };
+    for (const Rounded& c : rounded) {
+        INFO(c.coarse << " from " << c.origin << " at " << c.ratio);
+        CHECK(CoarsePixels{c.origin, c.ratio}.devicePixels(c.coarse) == c.devices);
+    }
+
+    struct Toward
+    {
+        int device;
+        bool upward;
+        int coarse, landsOn;
+    };
+    const CoarsePixels at15{0, 1.5};
+    const Toward toward[] = {
+        {422, false, 281, 422}, {422, true, 281, 422}, // a pixel both ways lands on it
+        {423, false, 282, 423}, {421, true, 281, 422},
+        {421, false, 280, 420}, {337, false, 224, 336}, // never a pixel past the screen's edge
+        {338, true, 225, 338},
+    };
+    for (const Toward& c : toward) {
+        INFO(c.device << (c.upward ? " upward" : " downward"));
+        CHECK(at15.coarse(c.device, c.upward) == c.coarse);
+        CHECK(at15.device(c.coarse) == c.landsOn);
+    }
+}
+
+TEST_CASE("a work area in Qt's pixels: the device pixels it surely covers")
+{
+    struct Case
+    {
+        const char* name;
+        PixelRect coarse;
+        PixelPoint origin;
+        double ratio;
+        std::vector<int> edgesX, edgesY;
+        PixelRect device;
+    };
+    const Case cases[] = {
+        {"1024x768 at 1.5", {0, 0, 683, 512}, {0, 0}, 1.5, {0, 1024}, {0, 768}, {0, 0, 1024, 768}},
+        {"1280x1024 at 1.5, the screen's size known",
+         {0, 0, 853, 683},
+         {0, 0},
+         1.5,
+         {0, 1280},
+         {0, 1024},
+         {0, 0, 1280, 1024}},
+        {"1280x1024 at 1.5, nothing known: a pixel inside",
+         {0, 0, 853, 683},
+         {0, 0},
+         1.5,
+         {},
+         {},
+         {0, 0, 1279, 1024}},
+        {"a panel on top", {0, 22, 683, 512}, {0, 0}, 1.5, {0, 1024}, {0, 768}, {0, 33, 1024, 768}},
+        {"the right one of two monitors",
+         {1280, 0, 2987, 683},
+         {1280, 0},
+         1.5,
+         {0, 1280, 3840},
+         {0, 1024},
+         {1280, 0, 3840, 1024}},
+        {"at 1: as it is", {5, 7, 645, 487}, {0, 0}, 1, {}, {}, {5, 7, 645, 487}},
+    };
+    for (const Case& c : cases) {
+        INFO(std::string(c.name));
+        const PixelRect area = deviceInside(c.coarse, {c.origin.x, c.ratio}, {c.origin.y, c.ratio},
+                                            c.edgesX, c.edgesY);
+        CHECK(area == c.device);
+    }
+}
+
 TEST_CASE("keys: Tab and Right/Down go on, Shift+Tab and Left/Up go back, Return clicks")
 {
     ui::MainWindow main;

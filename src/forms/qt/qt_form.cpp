@@ -246,13 +246,19 @@ template <class T> std::unique_ptr<T, void (*)(void*)> owned(T* reply)
     return {reply, &std::free};
 }
 
+// The X server's connection; none off X.
+xcb_connection_t* xcbConnection()
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
 // The window the user works in, by the window manager's word
 // (_NET_ACTIVE_WINDOW), in X's device pixels; none without a window manager
 // that says, or off X.
 std::optional<PixelRect> foregroundFrame()
 {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    xcb_connection_t* connection = xcbConnection();
     if (connection == nullptr)
         return std::nullopt;
     static constexpr char kName[] = "_NET_ACTIVE_WINDOW";
@@ -276,6 +282,59 @@ std::optional<PixelRect> foregroundFrame()
     if (!size || !at)
         return std::nullopt;
     return PixelRect{at->dst_x, at->dst_y, at->dst_x + size->width, at->dst_y + size->height};
+}
+
+// The whole X screen, in its device pixels; none off X.
+std::optional<PixelRect> rootArea()
+{
+    xcb_connection_t* connection = xcbConnection();
+    if (connection == nullptr)
+        return std::nullopt;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const auto size =
+        owned(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, root), nullptr));
+    if (!size)
+        return std::nullopt;
+    return PixelRect{0, 0, size->width, size->height};
+}
+
+// A window as the X server has it, in device pixels: its frame (the window a
+// window manager put it in, or the window itself) and where its own client
+// area begins; none off X.
+struct NativePlace
+{
+    PixelRect frame;
+    PixelPoint client;
+};
+
+std::optional<NativePlace> nativePlace(WId id)
+{
+    xcb_connection_t* connection = xcbConnection();
+    if (connection == nullptr)
+        return std::nullopt;
+    const auto client = static_cast<xcb_window_t>(id);
+    xcb_window_t window = client;
+    xcb_window_t root = XCB_WINDOW_NONE;
+    for (;;) {
+        const auto tree =
+            owned(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
+        if (!tree)
+            return std::nullopt;
+        root = tree->root;
+        if (tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE)
+            break;
+        window = tree->parent;
+    }
+    const auto box =
+        owned(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+    const auto at = owned(xcb_translate_coordinates_reply(
+        connection, xcb_translate_coordinates(connection, client, root, 0, 0), nullptr));
+    if (!box || !at)
+        return std::nullopt;
+    const int border = 2 * box->border_width;
+    return NativePlace{
+        {box->x, box->y, box->x + box->width + border, box->y + box->height + border},
+        {at->dst_x, at->dst_y}};
 }
 
 // The screens as the core takes them: the primary first.
@@ -304,19 +363,30 @@ void FormWidget::showWindow()
             screens.push_back({toPixelRect(toNative(screen->geometry(), *screen)),
                                toPixelRect(toNative(screen->availableGeometry(), *screen))});
         if (const Screen* chosen = screenInUse(screens, foregroundFrame())) {
-            const QRect area = all[std::size_t(chosen - screens.data())]->availableGeometry();
+            QScreen* target = all[std::size_t(chosen - screens.data())];
+            // The native window is made on the screen it shows on, at its
+            // density: no change of screen to follow once it is up.
+            setScreen(target);
+            move(centredFrame(target->availableGeometry(), QMargins()));
+            if (form_->surface()->scale().dpi != dpi())
+                form_->surface()->refit(dpi());
             create();
             const QMargins frame =
                 windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
-            const PixelPoint at =
-                centredOn(toPixelRect(area), {width() + frame.left() + frame.right(),
-                                              height() + frame.top() + frame.bottom()});
-            move(at.x, at.y);
+            if (!frame.isNull())
+                move(centredFrame(target->availableGeometry(), frame));
         }
     }
     shownBefore_ = true;
     QWidget::show();
     activateWindow();
+}
+
+QPoint FormWidget::centredFrame(const QRect& area, const QMargins& frame) const
+{
+    const PixelPoint at = centredOn(toPixelRect(area), {width() + frame.left() + frame.right(),
+                                                        height() + frame.top() + frame.bottom()});
+    return {at.x, at.y};
 }
 
 void FormWidget::activateWindowNow()
@@ -343,6 +413,10 @@ bool FormWidget::event(QEvent* event)
     case QEvent::ThemeChange:
         QMetaObject::invokeMethod(this, &FormWidget::followDesktop, Qt::QueuedConnection);
         break;
+    case QEvent::Move: // Qt has heard where the window is
+        if (followLater_)
+            QMetaObject::invokeMethod(this, &FormWidget::followDesktop, Qt::QueuedConnection);
+        break;
     default:
         break;
     }
@@ -353,9 +427,41 @@ void FormWidget::followDesktop()
 {
     if (form_ == nullptr)
         return;
+    // Shown, it waits until the window lies where Qt knows it to be: a fit
+    // sends the window's place along with its size.
+    followLater_ = isVisible() && !settled();
+    if (followLater_)
+        return;
     form_->surface()->refit(dpi());
     if (isVisible())
         keepOnScreens();
+}
+
+// Whether the X server has the window shown and where Qt last heard it was.
+// A window manager takes a new window through other places while it frames
+// it (its frame made at 0,0, then moved where the window asked to be), and
+// Qt may still hold one of them: a fit or a move made then would send the
+// window back there, on a screen it never was meant for.
+bool FormWidget::settled() const
+{
+    xcb_connection_t* connection = xcbConnection();
+    QScreen* here = screen();
+    if (connection == nullptr || here == nullptr || !testAttribute(Qt::WA_WState_Created))
+        return true;
+    const auto window = static_cast<xcb_window_t>(winId());
+    const auto state = owned(xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, window), nullptr));
+    if (!state || state->map_state != XCB_MAP_STATE_VIEWABLE)
+        return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const auto at = owned(xcb_translate_coordinates_reply(
+        connection, xcb_translate_coordinates(connection, window, root, 0, 0), nullptr));
+    if (!at)
+        return false;
+    // Qt's pixels to the device's and back may round a pixel each way.
+    const QRect known = toNative(geometry(), *here);
+    const int slack = static_cast<int>(std::ceil(here->devicePixelRatio()));
+    return std::abs(at->dst_x - known.x()) <= slack && std::abs(at->dst_y - known.y()) <= slack;
 }
 
 void FormWidget::refit()
@@ -388,22 +494,50 @@ void FormWidget::refit()
     update();
 }
 
-// Where the screens changed under the window, the core says where it goes.
+// Where the screens changed under the window, the core says where it goes,
+// in device pixels: Qt's own are rounded, a pixel either way at 1.5.
 void FormWidget::keepOnScreens()
 {
     QScreen* here = screen();
     if (here == nullptr)
         return;
+    const std::vector<QScreen*> all = screensPrimaryFirst();
+    std::vector<int> edgesX, edgesY; // known to the device pixel
+    for (QScreen* screen : all) {
+        edgesX.push_back(screen->geometry().left());
+        edgesY.push_back(screen->geometry().top());
+    }
+    if (const std::optional<PixelRect> root = rootArea()) {
+        edgesX.push_back(root->right);
+        edgesY.push_back(root->bottom);
+    }
     std::vector<PixelRect> areas;
-    for (QScreen* screen : screensPrimaryFirst())
-        areas.push_back(toPixelRect(toNative(screen->availableGeometry(), *screen)));
-    const PixelRect frame = toPixelRect(toNative(frameGeometry(), *here));
-    const PixelPoint at = keptOnScreens(frame, areas);
-    if (at == PixelPoint{frame.left, frame.top})
+    for (QScreen* screen : all) {
+        const QPoint origin = screen->geometry().topLeft();
+        const qreal ratio = screen->devicePixelRatio();
+        areas.push_back(deviceInside(toPixelRect(screen->availableGeometry()), {origin.x(), ratio},
+                                     {origin.y(), ratio}, edgesX, edgesY));
+    }
+    const QRect logicalClient = toNative(geometry(), *here);
+    const NativePlace place =
+        nativePlace(winId()).value_or(NativePlace{toPixelRect(toNative(frameGeometry(), *here)),
+                                                  {logicalClient.left(), logicalClient.top()}});
+    const PixelPoint at = keptOnScreens(place.frame, areas);
+    if (at == PixelPoint{place.frame.left, place.frame.top})
         return;
+    // The client area placed, in Qt's pixels that land it no further out than
+    // the core's: the frame's own pixels, rounded apart, would not add up.
     const QPoint origin = here->geometry().topLeft();
-    const qreal ratio = here->devicePixelRatio();
-    move(origin + QPoint(qRound((at.x - origin.x()) / ratio), qRound((at.y - origin.y()) / ratio)));
+    const CoarsePixels x{origin.x(), here->devicePixelRatio()};
+    const CoarsePixels y{origin.y(), here->devicePixelRatio()};
+    const int dx = at.x - place.frame.left, dy = at.y - place.frame.top;
+    QPoint client = geometry().topLeft();
+    if (dx != 0)
+        client.setX(x.coarse(place.client.x + dx, dx > 0));
+    if (dy != 0)
+        client.setY(y.coarse(place.client.y + dy, dy > 0));
+    if (QWindow* window = windowHandle())
+        window->setPosition(client);
 }
 
 void FormWidget::paintEvent(QPaintEvent*)
@@ -411,7 +545,7 @@ void FormWidget::paintEvent(QPaintEvent*)
     if (form_ == nullptr)
         return;
     const qreal ratio = devicePixelRatioF();
-    if (form_->surface()->scale().dpi != dpi())
+    if (followLater_ || form_->surface()->scale().dpi != dpi())
         QMetaObject::invokeMethod(this, &FormWidget::followDesktop, Qt::QueuedConnection);
     const PixelSize window{qRound(width() * ratio), qRound(height() * ratio)};
     if (ratio == 1) {

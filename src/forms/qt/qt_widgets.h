@@ -93,6 +93,9 @@ private:
     void detach();
     int dpi() const;
     void keepOnScreens();
+    bool settled() const;
+    // Where the screen area centres a frame of the window's size with these margins.
+    QPoint centredFrame(const QRect& area, const QMargins& frame) const;
     // Whether a key's press is the repeat of a key held down.
     bool repeated(const QKeyEvent& event) const;
 
@@ -100,6 +103,7 @@ private:
     QImage canvas_; // the client area in device pixels, when the window is scaled
     std::vector<PushButton*> buttons_;
     bool shownBefore_ = false;
+    bool followLater_ = false; // a change to follow once the window is settled
     int inEvent_ = 0;
     KeyRelease lastRelease_;
 };
