@@ -10,11 +10,14 @@ must leave both windows whole on a screen and as a fresh start in the
 changed setting shows them, with the same rows marked and counts shifted.
 
   test_desktops.py [SETUP...]   all set-ups when none is named
+  test_desktops.py --starts N SETUP   N starts under load: where each is placed
 
 Prints for each set-up the lowest contrast and the narrowest caption margin
 measured; each check a subtest. With
 MARELO_DESKTOP_PICTURES=FOLDER it also keeps the pictures it judged there."""
 
+import dataclasses
+import multiprocessing
 import os
 import shutil
 import sys
@@ -104,6 +107,9 @@ class Pictures:
             self.geometry = x.wait_for(placed, "the main window placed at its size")
         except AssertionError as error:
             raise Misplaced(f"{error}: {last[0]}, not {size}") from None
+        client, wanted = self.geometry[:2], self.centred(x)
+        if max(abs(client[0] - wanted[0]), abs(client[1] - wanted[1])) > 2:
+            raise Misplaced(f"the main window's client area at {client}, not {wanted}")
         if self.chosen.placement_only:
             return
         x.wait_active(main)
@@ -179,6 +185,17 @@ class Pictures:
             if x0 <= left < x0 + width and y0 <= top < y0 + height:
                 return Scale(round(96 * factor))
         return self.scale
+
+    def centred(self, x):
+        """Where the main window asks to be: centred on the primary monitor
+        (with no window in use to go by), its top-left corner kept on it.
+        Its frame is not known before it is shown: the client area is
+        centred."""
+        _, left, top, width, height, _ = (self.chosen.monitors[0] if self.chosen.monitors
+                                          else ("", 0, 0, x.width, x.height, 1))
+        client = self.size(self.start_scale)
+        return (max(left + (width - client[0]) // 2, left),
+                max(top + (height - client[1]) // 2, top))
 
     def sized(self, size, wanted):
         return all(w - (1 if self.chosen.window_manager else 0) <= s <= w
@@ -299,6 +316,36 @@ class Desktops(Checks):
 tests_for(Desktops, SETUPS, judge)
 
 
-if __name__ == "__main__":
+def starts_under_load(name, count):
+    """Starts the program `count` times in one set-up, a busy loop on every
+    core beside it, and tells how many windows were not placed where they
+    asked to be, and how."""
+    chosen = dataclasses.replace(setup(name), placement_only=True)
+    busy = [multiprocessing.Process(target=spin, daemon=True) for _ in range(os.cpu_count() or 1)]
+    for process in busy:
+        process.start()
+    misplaced = 0
+    try:
+        for start in range(1, count + 1):
+            try:
+                Pictures(chosen).take()
+            except Misplaced as error:
+                misplaced += 1
+                print(f"start {start}: {error}", flush=True)
+    finally:
+        for process in busy:
+            process.terminate()
+    print(f"{name}: misplaced {misplaced} of {count} starts under load", flush=True)
+    return misplaced
+
+
+def spin():
+    while True:
+        pass
+
+
+if __name__ == "__main__" and sys.argv[1:2] == ["--starts"]:
+    sys.exit(1 if starts_under_load(sys.argv[3], int(sys.argv[2])) else 0)
+elif __name__ == "__main__":
     unittest.main(argv=sys.argv[:1] + [f"Desktops.test_{name}" for name in sys.argv[1:]],
                   verbosity=2)

@@ -366,15 +366,20 @@ void FormWidget::showWindow()
             QScreen* target = all[std::size_t(chosen - screens.data())];
             // The native window is made on the screen it shows on, at its
             // density: no change of screen to follow once it is up.
+            // The place given with the size is the client area's, which a
+            // window manager keeps, frame or not (a move alone would place
+            // the frame, which is not known before the window shows).
             setScreen(target);
-            move(centredFrame(target->availableGeometry(), QMargins()));
+            setGeometry(QRect(centredFrame(target->availableGeometry(), QMargins()), size()));
             if (form_->surface()->scale().dpi != dpi())
                 form_->surface()->refit(dpi());
             create();
             const QMargins frame =
                 windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
             if (!frame.isNull())
-                move(centredFrame(target->availableGeometry(), frame));
+                setGeometry(QRect(centredFrame(target->availableGeometry(), frame) +
+                                      QPoint(frame.left(), frame.top()),
+                                  size()));
         }
     }
     shownBefore_ = true;
