@@ -72,6 +72,12 @@ QT_QPA_PLATFORM=offscreen "$bin/bench/handler_cost" --benchmark_repetitions=12 \
 echo "Memory: 10^6 randomized actions, then 1000 help opens and closes" >&2
 QT_QPA_PLATFORM=offscreen "$bin/bench/memory_growth" 1000000 1000 >"$work/memory"
 
+# --- Placement: starts under load, each its own X server ----------------------
+echo "Placement: 200 starts of two monitors under openbox, every core busy" >&2
+MARELO="$bin/src/app/marelo" PYTHONDONTWRITEBYTECODE=1 PYTHONPATH=tests \
+    /usr/bin/python3 tests/gui/test_desktops.py --starts 200 monitor_1_5_primary_openbox \
+    >"$work/placement" 2>&1 || true
+
 cat /proc/loadavg >"$work/load-after"
 mkdir -p docs
 python3 bench/report.py "$work" docs/performance.md

@@ -152,8 +152,13 @@ class Pictures:
         x.wait_active(main)
         main.click(*self.at(center(BUTTONS["help_pb"]), self.start_scale))
         help_window = app.window("HELP")
-        self.close_box(x, help_window)
-        x.wait_for(lambda: not app.windows("HELP"), "the help window to close at the first request")
+        at = self.close_box(x, help_window)
+        try:
+            x.wait_for(lambda: not app.windows("HELP"),
+                       "the help window to close at the first request")
+        except AssertionError as error:
+            raise AssertionError(f"{error}: clicked at {at}, its frame now "
+                                 f"{help_window.frame()}") from None
         self.close_box(x, main)
         if app.wait_exit() != 0:
             raise AssertionError(f"the program ended with status {app.process.returncode}")
@@ -164,10 +169,12 @@ class Pictures:
         title bar; without one, the request the close box sends."""
         if not x.managed:
             window.close()
-            return
+            return None
         left, top, right, _ = window.frame()
         title = window.geometry()[1] - top
-        x.click_at(right - title // 2 - 2, top + title // 2)
+        at = (right - title // 2 - 2, top + title // 2)
+        x.click_at(*at)
+        return at, (left, top, right)
 
     def click(self, x, main, rect):
         """Clicks the middle of a cell or button, until the window shows

@@ -121,7 +121,34 @@ class Screen:
                 raise AssertionError(f"the program ended with status {process.returncode}:"
                                      f"\n{log()}")
             return None
-        return self.wait_for(find, f"a window titled {title!r}")
+        try:
+            return self.wait_for(find, f"a window titled {title!r}")
+        except AssertionError as error:
+            raise AssertionError(f"{error}; the program's windows: "
+                                 f"{self.described(process.pid)}") from None
+
+    def described(self, pid):
+        """The process's windows, top-level or framed, shown or not: title,
+        map state and geometry, for a failure to tell what there was."""
+        pid_atom = self.display.intern_atom("_NET_WM_PID")
+        states = {X.IsUnmapped: "unmapped", X.IsUnviewable: "unviewable",
+                  X.IsViewable: "viewable"}
+        found = []
+        level = self.display.screen().root.query_tree().children
+        for _ in range(3):
+            below = []
+            for xwindow in level:
+                try:
+                    prop = xwindow.get_full_property(pid_atom, Xatom.CARDINAL)
+                    if prop is not None and prop.value[0] == pid:
+                        window = Window(self, xwindow)
+                        state = states.get(xwindow.get_attributes().map_state)
+                        found.append(f"{window.title!r} {state} {window.geometry()}")
+                    below += xwindow.query_tree().children
+                except xerror.BadWindow:
+                    continue
+            level = below
+        return "; ".join(found) or "none"
 
     @staticmethod
     def wait_for(condition, what):
