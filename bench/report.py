@@ -228,7 +228,7 @@ def main():
     placement = read(os.path.join(work, "placement")).strip().splitlines()
     add("## Placement under load")
     add("")
-    add("`tests/gui/test_desktops.py --starts 200 monitor_1_5_primary_openbox`: 200 starts, "
+    add("`tests/gui/test_desktops.py --starts 200 --close monitor_1_5_primary_openbox`: 200 starts, "
         "each on an X server of its own with two monitors (the primary at 1.5) under "
         "openbox, a busy loop on every core beside them; each start must come up where it "
         "asked to be and close both windows at the first click on their close boxes.")

@@ -75,7 +75,7 @@ QT_QPA_PLATFORM=offscreen "$bin/bench/memory_growth" 1000000 1000 >"$work/memory
 # --- Placement: starts under load, each its own X server ----------------------
 echo "Placement: 200 starts of two monitors under openbox, every core busy" >&2
 MARELO="$bin/src/app/marelo" PYTHONDONTWRITEBYTECODE=1 PYTHONPATH=tests \
-    /usr/bin/python3 tests/gui/test_desktops.py --starts 200 monitor_1_5_primary_openbox \
+    /usr/bin/python3 tests/gui/test_desktops.py --starts 200 --close monitor_1_5_primary_openbox \
     >"$work/placement" 2>&1 || true
 
 cat /proc/loadavg >"$work/load-after"
