@@ -6,6 +6,7 @@ import os
 import pty
 import re
 import select
+import shlex
 import shutil
 import subprocess
 import tempfile
@@ -308,11 +309,12 @@ class XServer(Screen):
         return process
 
     def start_window_manager(self):
-        """openbox, once it manages the screen."""
-        self.start_beside(["openbox", "--sm-disable"])
-        check = self.display.intern_atom("_NET_SUPPORTING_WM_CHECK")
-        self.wait_for(lambda: self.display.screen().root.get_full_property(
-            check, Xatom.WINDOW) is not None, "openbox to manage the screen")
+        """openbox, once it has started: it names itself the screen's window
+        manager while still setting up, and a window mapped then is never
+        managed, nor shown. It runs its start-up command once it is done."""
+        ready = os.path.join(self.folder, "openbox-ready")
+        self.start_beside(["openbox", "--sm-disable", "--startup", f"touch {shlex.quote(ready)}"])
+        self.wait_for(lambda: os.path.exists(ready), "openbox to start")
         self.managed = True
 
     def wait_active(self, window):

@@ -353,10 +353,12 @@ std::vector<QScreen*> screensPrimaryFirst()
 
 void FormWidget::showWindow()
 {
-    if (!shownBefore_ && form_ != nullptr &&
-        form_->layout().startUpPosition == StartUpPosition::CenterScreen) {
+    if (!shownBefore_ && form_ != nullptr) {
         // On the screen the core picks by the foreground window, in the
-        // device pixels X gives that window; centred there in Qt's pixels.
+        // device pixels X gives that window. The native window is made there,
+        // at its density: no change of screen to follow once it is up. A
+        // window the system places is left to the window manager (or to Qt,
+        // which centres it, without one) on that screen.
         const std::vector<QScreen*> all = screensPrimaryFirst();
         std::vector<Screen> screens;
         for (QScreen* screen : all)
@@ -364,19 +366,20 @@ void FormWidget::showWindow()
                                toPixelRect(toNative(screen->availableGeometry(), *screen))});
         if (const Screen* chosen = screenInUse(screens, foregroundFrame())) {
             QScreen* target = all[std::size_t(chosen - screens.data())];
-            // The native window is made on the screen it shows on, at its
-            // density: no change of screen to follow once it is up.
+            const bool centred = form_->layout().startUpPosition == StartUpPosition::CenterScreen;
+            setScreen(target);
+            const int targetDpi = static_cast<int>(std::lround(96 * target->devicePixelRatio()));
+            if (form_->surface()->scale().dpi != targetDpi)
+                form_->surface()->refit(targetDpi);
             // The place given with the size is the client area's, which a
             // window manager keeps, frame or not (a move alone would place
             // the frame, which is not known before the window shows).
-            setScreen(target);
-            setGeometry(QRect(centredFrame(target->availableGeometry(), QMargins()), size()));
-            if (form_->surface()->scale().dpi != dpi())
-                form_->surface()->refit(dpi());
+            if (centred)
+                setGeometry(QRect(centredFrame(target->availableGeometry(), QMargins()), size()));
             create();
             const QMargins frame =
                 windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
-            if (!frame.isNull())
+            if (centred && !frame.isNull())
                 setGeometry(QRect(centredFrame(target->availableGeometry(), frame) +
                                       QPoint(frame.left(), frame.top()),
                                   size()));
