@@ -39,6 +39,31 @@ def private_accessibility_bus():
     return folder
 
 
+def registered_events():
+    """The events some assistive technology listens for, by the accessibility
+    registry's word (the bus this process's session bus starts)."""
+    from gi.repository import Gio, GLib
+    session = Gio.bus_get_sync(Gio.BusType.SESSION)
+    address = session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
+                                None, GLib.VariantType("(s)"), Gio.DBusCallFlags.NONE, -1,
+                                None).unpack()[0]
+    bus = Gio.DBusConnection.new_for_address_sync(
+        address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT |
+        Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
+    try:
+        reply = bus.call_sync("org.a11y.atspi.Registry", "/org/a11y/atspi/registry",
+                              "org.a11y.atspi.Registry", "GetRegisteredEvents", None, None,
+                              Gio.DBusCallFlags.NONE, -1, None).unpack()[0]
+    finally:
+        bus.close_sync(None)
+    return [entry[1] for entry in reply]
+
+
+def _event_key(name):
+    """An event's name as the registry and Orca both may spell it."""
+    return name.strip().rstrip(":").lower().replace("-", "").replace("_", "")
+
+
 def program_path():
     path = os.environ.get("MARELO")
     if not path:
@@ -543,8 +568,19 @@ class ScreenReader:
             os.close(slave)
         self._reader = threading.Thread(target=self._read, args=(master,), daemon=True)
         self._reader.start()
-        # Ready: its listeners are registered and it speaks.
+        # Ready: it speaks, and the accessibility registry holds every
+        # listener it made, so that a program started now sends it all. Orca
+        # 48 speaks before it makes them: it has made them all once it logs
+        # that its event loop starts (Orca 43, that its registry starts).
         self.wait_said(lambda said: "Screen reader on." in said, "Orca to start")
+        started = ("ORCA: Starting Atspi main event loop" if self.VERSION >= (48, 0)
+                   else "ORCA: Starting ATSPI registry.")
+        self.server.wait_for(lambda: any(started in line for line in self.lines),
+                             "Orca's event loop to start")
+        made = {_event_key(line.split("registering listener for: ", 1)[1])
+                for line in self.lines if "EVENT MANAGER: registering listener for: " in line}
+        self.server.wait_for(lambda: made <= {_event_key(e) for e in registered_events()},
+                             f"the registry to hold Orca's listeners {sorted(made)}")
 
     def _speech_log(self):
         with open(os.path.join(self.folder, "speechd.log"), errors="replace") as log:
