@@ -2,6 +2,7 @@
 
 #include "conversion/note_names.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -45,12 +46,6 @@ std::u16string spokenShift(std::u16string_view column, const forms::Label& shift
     return std::u16string(column) + u" shift " + shiftLabel.Caption();
 }
 
-std::u16string spokenMark(const forms::Label& originalCell)
-{
-    return spokenNote(originalCell.Caption()) +
-           (marked(originalCell) ? u", marked" : u", unmarked");
-}
-
 namespace {
 
 // The controls of the key table, by their layout names.
@@ -64,49 +59,128 @@ const forms::Label& shiftLabel(const forms::Form& main, int column)
     return main.label("ud_" + std::to_string(column));
 }
 
-// "Converted_1 shift 2, Converted_2 shift 2" for columns first..3.
-std::u16string counts(const forms::Form& main, int first)
+// What the converted cell of `row` in `column` reads.
+std::u16string reading(const forms::Form& main, int column, int row)
+{
+    return spokenNote(main.labelArray("conv")(20 * (column - 1) + row).Caption());
+}
+
+// Columns that say the same, in the order each first says it.
+struct Group
+{
+    std::u16string said;
+    std::vector<int> columns;
+};
+
+template <class Say> std::vector<Group> grouped(int first, Say say)
+{
+    std::vector<Group> groups;
+    for (int column = first; column <= 3; ++column) {
+        std::u16string said = say(column);
+        auto it = std::find_if(groups.begin(), groups.end(),
+                               [&](const Group& group) { return group.said == said; });
+        if (it == groups.end())
+            groups.push_back({std::move(said), {column}});
+        else
+            it->columns.push_back(column);
+    }
+    return groups;
+}
+
+// "a", "a and b", "a, b and c".
+std::u16string listed(const std::vector<std::u16string>& items)
 {
     std::u16string text;
-    for (int column = first; column <= 3; ++column) {
-        if (!text.empty())
-            text += u", ";
-        text += spokenShift(heading(main, column), shiftLabel(main, column));
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == items.size() ? u" and " : u", ";
+        text += items[i];
     }
     return text;
 }
 
-// ". E: F sharp or G flat" for each marked note, in columns first..3.
+// Columns named in full: "Converted_2 and Converted_3".
+std::u16string fullNames(const forms::Form& main, const std::vector<int>& columns)
+{
+    std::vector<std::u16string> names;
+    for (int column : columns)
+        names.push_back(heading(main, column));
+    return listed(names);
+}
+
+// Columns named by the first one's heading and the others' numbers, said
+// quicker: "Converted_2 and 3"; all of them, "All three".
+std::u16string shortNames(const forms::Form& main, const std::vector<int>& columns)
+{
+    if (columns.size() == 3)
+        return u"All three";
+    std::vector<std::u16string> names;
+    for (int column : columns) {
+        std::u16string name = heading(main, column);
+        const std::size_t number = name.rfind(u'_');
+        if (!names.empty() && number != std::u16string::npos)
+            name.erase(0, number + 1);
+        names.push_back(std::move(name));
+    }
+    return listed(names);
+}
+
+// "All three shift 2", or "Converted_1 shift 1; Converted_2 and 3 shift 2",
+// for columns first..3: each count once, said as a count label says it.
+std::u16string counts(const forms::Form& main, int first)
+{
+    std::u16string text;
+    for (const Group& group :
+         grouped(first, [&](int column) { return shiftLabel(main, column).Caption(); })) {
+        if (!text.empty())
+            text += u"; ";
+        text += spokenShift(shortNames(main, group.columns), shiftLabel(main, group.columns[0]));
+    }
+    return text;
+}
+
+// ". E: F sharp or G flat" for each marked note, in columns first..3; where
+// they differ, each reading with its columns: ". E: F in Converted_2,
+// F sharp or G flat in Converted_3".
 std::u16string markedReadings(const forms::Form& main, int first)
 {
     const forms::LabelArray& org = main.labelArray("org");
-    const forms::LabelArray& conv = main.labelArray("conv");
     std::u16string text;
     for (int row = 0; row < 12; ++row) {
         if (!marked(org(row)))
             continue;
-        std::vector<std::u16string> readings;
-        bool same = true;
-        for (int column = first; column <= 3; ++column) {
-            readings.push_back(spokenNote(conv(20 * (column - 1) + row).Caption()));
-            same = same && readings.back() == readings.front();
-        }
+        const std::vector<Group> groups =
+            grouped(first, [&](int column) { return reading(main, column, row); });
         text += u". " + spokenNote(org(row).Caption()) + u": ";
-        if (same) {
-            text += readings.front();
+        if (groups.size() == 1) {
+            text += groups.front().said;
             continue;
         }
-        for (int column = first; column <= 3; ++column) {
-            if (column > first)
-                text += u", ";
-            text += readings[static_cast<std::size_t>(column - first)] + u" in " +
-                    heading(main, column);
-        }
+        for (std::size_t i = 0; i < groups.size(); ++i)
+            text += (i > 0 ? u", " : u"") + groups[i].said + u" in " +
+                    shortNames(main, groups[i].columns);
     }
     return text;
 }
 
 } // namespace
+
+std::u16string spokenMark(const forms::Form& main, int row)
+{
+    const forms::Label& cell = main.labelArray("org")(row);
+    const std::u16string note = spokenNote(cell.Caption());
+    if (!marked(cell))
+        return note + u", unmarked";
+    const std::vector<Group> groups =
+        grouped(1, [&](int column) { return reading(main, column, row); });
+    if (groups.size() == 1)
+        return note + u", marked: " + groups.front().said + u" in all three";
+    std::u16string text = note + u", marked: ";
+    for (std::size_t i = 0; i < groups.size(); ++i)
+        text +=
+            (i > 0 ? u", " : u"") + groups[i].said + u" in " + fullNames(main, groups[i].columns);
+    return text;
+}
 
 std::u16string spokenShiftResult(const forms::Form& main, int first)
 {
@@ -117,11 +191,11 @@ std::u16string spokenState(const forms::Form& main)
 {
     const forms::LabelArray& org = main.labelArray("org");
     std::u16string text = counts(main, 1);
-    std::u16string marks;
+    std::vector<std::u16string> marks;
     for (int row = 0; row < 12; ++row)
         if (marked(org(row)))
-            marks += (marks.empty() ? u"" : u", ") + spokenNote(org(row).Caption());
-    return text + u". " + (marks.empty() ? u"Nothing marked" : u"Marked: " + marks);
+            marks.push_back(spokenNote(org(row).Caption()));
+    return text + u". " + (marks.empty() ? u"Nothing marked" : u"Marked: " + listed(marks));
 }
 
 std::u16string spokenShiftAction(const forms::Form& main, int first, int step)

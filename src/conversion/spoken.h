@@ -23,19 +23,23 @@ std::u16string spokenMarkAction(const forms::Label& originalCell);
 // A shift label: its column and its count, as "Converted_2 shift -3".
 std::u16string spokenShift(std::u16string_view column, const forms::Label& shiftLabel);
 
-// What a mark made or cleared says: "E, marked" or "E, unmarked".
-std::u16string spokenMark(const forms::Label& originalCell);
+// What marking the note of `row` in the key-table window `main` says: the
+// note, then what it reads in each converted column, columns that agree said
+// together: "E, marked: F sharp or G flat in all three", "E, marked: F in
+// Converted_1, F sharp or G flat in Converted_2 and Converted_3". Unmarking
+// says "E, unmarked".
+std::u16string spokenMark(const forms::Form& main, int row);
 
 // What a press of Down or Up whose chain starts at `first` (1..3) leaves, read
-// from the key-table window `main`: the count of each column it moved, then
-// for each marked note what it reads in those columns, as
-// "Converted_1 shift 2, Converted_2 shift 2, Converted_3 shift 2. E: F sharp or G flat".
-// A note that reads differently in the moved columns names each column:
-// "E: F in Converted_2, G in Converted_3".
+// from `main`: the counts of the columns it moved, columns with the same count
+// said together, then for each marked note what it reads in those columns:
+// "All three shift 2. E: F sharp or G flat";
+// "Converted_2 shift 1; Converted_3 shift 2. E: F in Converted_2,
+// F sharp or G flat in Converted_3".
 std::u16string spokenShiftResult(const forms::Form& main, int first);
 
 // The whole state: every count, then the marked notes or "Nothing marked",
-// as after RESET: "Converted_1 shift 0, Converted_2 shift 0, Converted_3 shift 0. Nothing marked".
+// as after RESET: "All three shift 0. Nothing marked".
 std::u16string spokenState(const forms::Form& main);
 
 // What a button of the key table does, chain included: "Raises Converted_1,

@@ -22,9 +22,9 @@ void MainWindow::bindEvents()
     // control with the focus.
     forms::LabelArray& org = labelArray("org");
     for (int i = org.lowerBound(); i <= org.upperBound(); ++i)
-        org(i).Click = [this, i, &cell = org(i)] {
+        org(i).Click = [this, i] {
             table_.org_Click(static_cast<std::int16_t>(i));
-            announce(conversion::spokenMark(cell));
+            announce(conversion::spokenMark(*this, i));
         };
 
     struct LabelEvent

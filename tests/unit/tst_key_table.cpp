@@ -548,23 +548,34 @@ TEST_CASE("every action is told through the focused control")
         std::u16string_view told;
     };
     const Case cases[] = {
-        {{"up_1"}, u"Converted_1 shift 1, Converted_2 shift 1, Converted_3 shift 1"},
-        {{"org 4", "up_1"}, u"Converted_1 shift 1, Converted_2 shift 1, Converted_3 shift 1. E: F"},
-        {{"org 4", "up_1", "up_1"},
-         u"Converted_1 shift 2, Converted_2 shift 2, Converted_3 shift 2. E: F sharp or G flat"},
+        {{"up_1"}, u"All three shift 1"},
+        {{"org 4", "up_1"}, u"All three shift 1. E: F"},
+        {{"org 4", "up_1", "up_1"}, u"All three shift 2. E: F sharp or G flat"},
         {{"org 4", "org 7", "dn_2"},
-         u"Converted_2 shift -1, Converted_3 shift -1. E: D sharp or E flat. G: F sharp or G flat"},
+         u"Converted_2 and 3 shift -1. E: D sharp or E flat. G: F sharp or G flat"},
         {{"org 4", "up_3", "up_2"},
-         u"Converted_2 shift 1, Converted_3 shift 2. E: F in Converted_2, F sharp or G flat in "
-         u"Converted_3"},
+         u"Converted_2 shift 1; Converted_3 shift 2. E: F in Converted_2, F sharp or G flat "
+         u"in Converted_3"},
+        {{"up_3", "up_2", "up_1"},
+         u"Converted_1 shift 1; Converted_2 shift 2; Converted_3 shift 3"},
+        {{"up_2", "dn_3", "org 4", "dn_1"},
+         u"Converted_1 and 3 shift -1; Converted_2 shift 0. E: D sharp or E flat in Converted_1 "
+         u"and 3, E in Converted_2"},
         {{"org 11", "dn_3"}, u"Converted_3 shift -1. B: A sharp or B flat"},
-        {{"org 4"}, u"E, marked"},
+        {{"org 4"}, u"E, marked: E in all three"},
         {{"org 4", "org 4"}, u"E, unmarked"},
-        {{"org 1"}, u"C sharp or D flat, marked"},
-        {{"org 1", "up_2", "reset"},
-         u"Converted_1 shift 0, Converted_2 shift 0, Converted_3 shift 0. Nothing marked"},
-        {{"reset", "reset"},
-         u"Converted_1 shift 0, Converted_2 shift 0, Converted_3 shift 0. Nothing marked"},
+        {{"org 1"}, u"C sharp or D flat, marked: C sharp or D flat in all three"},
+        {{"up_1", "up_2", "org 4"},
+         u"E, marked: F in Converted_1, F sharp or G flat in Converted_2 and Converted_3"},
+        {{"up_3", "org 4"}, u"E, marked: E in Converted_1 and Converted_2, F in Converted_3"},
+        {{"up_2", "dn_3", "org 4"},
+         u"E, marked: E in Converted_1 and Converted_3, F in Converted_2"},
+        {{"up_3", "up_2", "up_1", "org 0"},
+         u"C, marked: C sharp or D flat in Converted_1, D in Converted_2, D sharp or E flat in "
+         u"Converted_3"},
+        {{"up_1", "org 4", "org 4"}, u"E, unmarked"},
+        {{"org 1", "up_2", "reset"}, u"All three shift 0. Nothing marked"},
+        {{"reset", "reset"}, u"All three shift 0. Nothing marked"},
     };
     for (const char* focus : {"dn_1", "reset", "help_pb"})
         for (const Case& c : cases) {
@@ -630,21 +641,21 @@ TEST_CASE("the notes' keys mark and unmark their notes")
         std::u16string_view told; // from the focused button; empty: nothing told
     };
     const Case cases[] = {
-        {"c", {0}, u"C, marked"},
-        {"C", {1}, u"C sharp or D flat, marked"},
-        {"d", {2}, u"D, marked"},
-        {"D", {3}, u"D sharp or E flat, marked"},
-        {"e", {4}, u"E, marked"},
-        {"f", {5}, u"F, marked"},
-        {"F", {6}, u"F sharp or G flat, marked"},
-        {"g", {7}, u"G, marked"},
-        {"G", {8}, u"G sharp or A flat, marked"},
-        {"a", {9}, u"A, marked"},
-        {"A", {10}, u"A sharp or B flat, marked"},
-        {"b", {11}, u"B, marked"},
+        {"c", {0}, u"C, marked: C in all three"},
+        {"C", {1}, u"C sharp or D flat, marked: C sharp or D flat in all three"},
+        {"d", {2}, u"D, marked: D in all three"},
+        {"D", {3}, u"D sharp or E flat, marked: D sharp or E flat in all three"},
+        {"e", {4}, u"E, marked: E in all three"},
+        {"f", {5}, u"F, marked: F in all three"},
+        {"F", {6}, u"F sharp or G flat, marked: F sharp or G flat in all three"},
+        {"g", {7}, u"G, marked: G in all three"},
+        {"G", {8}, u"G sharp or A flat, marked: G sharp or A flat in all three"},
+        {"a", {9}, u"A, marked: A in all three"},
+        {"A", {10}, u"A sharp or B flat, marked: A sharp or B flat in all three"},
+        {"b", {11}, u"B, marked: B in all three"},
         {"ee", {}, u"E, unmarked"},
-        {"e^e^e", {4}, u"E, marked"},
-        {"egC", {1, 4, 7}, u"C sharp or D flat, marked"},
+        {"e^e^e", {4}, u"E, marked: E in all three"},
+        {"egC", {1, 4, 7}, u"C sharp or D flat, marked: C sharp or D flat in all three"},
         {"EBhHz", {}, {}},
     };
     for (const char* focus : {"dn_1", "up_3", ""})
