@@ -109,8 +109,10 @@ std::u16string fullNames(const forms::Form& main, const std::vector<int>& column
 }
 
 // Columns named by the first one's heading and the others' numbers, said
-// quicker: "Converted_2 and 3"; all of them, "All three".
-std::u16string shortNames(const forms::Form& main, const std::vector<int>& columns)
+// quicker: "Converted_1 and 3"; next to each other, "Converted_2 to 3" where
+// `range`; all of them, "All three".
+std::u16string shortNames(const forms::Form& main, const std::vector<int>& columns,
+                          bool range = false)
 {
     if (columns.size() == 3)
         return u"All three";
@@ -122,10 +124,12 @@ std::u16string shortNames(const forms::Form& main, const std::vector<int>& colum
             name.erase(0, number + 1);
         names.push_back(std::move(name));
     }
+    if (range && columns.size() == 2 && columns[1] == columns[0] + 1)
+        return names[0] + u" to " + names[1];
     return listed(names);
 }
 
-// "All three shift 2", or "Converted_1 shift 1; Converted_2 and 3 shift 2",
+// "All three shift 2", or "Converted_1 shift 1; Converted_2 to 3 shift 2",
 // for columns first..3: each count once, said as a count label says it.
 std::u16string counts(const forms::Form& main, int first)
 {
@@ -134,7 +138,8 @@ std::u16string counts(const forms::Form& main, int first)
          grouped(first, [&](int column) { return shiftLabel(main, column).Caption(); })) {
         if (!text.empty())
             text += u"; ";
-        text += spokenShift(shortNames(main, group.columns), shiftLabel(main, group.columns[0]));
+        text +=
+            spokenShift(shortNames(main, group.columns, true), shiftLabel(main, group.columns[0]));
     }
     return text;
 }

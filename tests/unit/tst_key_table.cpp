@@ -552,7 +552,7 @@ TEST_CASE("every action is told through the focused control")
         {{"org 4", "up_1"}, u"All three shift 1. E: F"},
         {{"org 4", "up_1", "up_1"}, u"All three shift 2. E: F sharp or G flat"},
         {{"org 4", "org 7", "dn_2"},
-         u"Converted_2 and 3 shift -1. E: D sharp or E flat. G: F sharp or G flat"},
+         u"Converted_2 to 3 shift -1. E: D sharp or E flat. G: F sharp or G flat"},
         {{"org 4", "up_3", "up_2"},
          u"Converted_2 shift 1; Converted_3 shift 2. E: F in Converted_2, F sharp or G flat "
          u"in Converted_3"},
@@ -561,6 +561,7 @@ TEST_CASE("every action is told through the focused control")
         {{"up_2", "dn_3", "org 4", "dn_1"},
          u"Converted_1 and 3 shift -1; Converted_2 shift 0. E: D sharp or E flat in Converted_1 "
          u"and 3, E in Converted_2"},
+        {{"up_3", "up_1"}, u"Converted_1 to 2 shift 1; Converted_3 shift 2"},
         {{"org 11", "dn_3"}, u"Converted_3 shift -1. B: A sharp or B flat"},
         {{"org 4"}, u"E, marked: E in all three"},
         {{"org 4", "org 4"}, u"E, unmarked"},
