@@ -242,6 +242,9 @@ class Setup:
     fresh: str = None
     start_dpi: int = None  # before the change; dpi is after it
     resized: tuple = None  # the main window's client area made this size
+    # The change moves the main window alone: the help window, on its own
+    # screen, stays as it was.
+    help_stays: bool = False
 
     @property
     def live(self):
@@ -308,7 +311,7 @@ SETUPS = [
     Setup("live_monitor", "the main window dragged from a monitor at 1 to one at 1.5",
           scale_factors(LEFT_1, RIGHT_1_5), serve=monitors(LEFT_1, RIGHT_1_5),
           monitors=(LEFT_1, RIGHT_1_5), change=dragged_to(1400, 100), fresh="monitor_1_5_primary",
-          screen=(2560, 1024), start_dpi=96, dpi=144, needs=(XRANDR,)),
+          screen=(2560, 1024), start_dpi=96, dpi=144, help_stays=True, needs=(XRANDR,)),
     Setup("live_monitor_gone", "xrandr: the monitor under the main window gone while running",
           serve=monitors(RIGHT_1, LEFT_1), monitors=(RIGHT_1, LEFT_1),
           change=monitor_gone("right"), fresh="monitor_left_only", screen=(2560, 1024),

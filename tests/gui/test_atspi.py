@@ -4,6 +4,7 @@ and button with what it says, names that follow the state and are announced,
 and buttons pressed through their accessible action. Runs on a session bus of
 its own: dbus-run-session -- /usr/bin/python3 test_atspi.py"""
 
+import subprocess
 import sys
 import unittest
 
@@ -17,7 +18,8 @@ import pyatspi  # noqa: E402
 from gi.repository import GLib  # noqa: E402
 
 from harness.main_window import MainWindowTest  # noqa: E402
-from harness.picture import CHILDREN  # noqa: E402
+from harness.picture import BUTTONS, CHILDREN, Scale, cell_rect  # noqa: E402
+from harness.xsession import App, XServer  # noqa: E402
 
 WORDS = ("C", "C sharp or D flat", "D", "D sharp or E flat", "E", "F", "F sharp or G flat", "G",
          "G sharp or A flat", "A", "A sharp or B flat", "B")
@@ -170,6 +172,60 @@ class ScreenReader(MainWindowTest):
                   "conv(40)": "C sharp or D flat, marked"}
         self.until(lambda: set(marked.items()) <= set(self.heard), "the names of the marked row")
         self.assertEqual({d for d, _ in self.heard}, set(changed) | set(marked))
+
+
+# Desktops at each scale: (its environment, its Xft.dpi, the density the
+# program then draws at).
+SCALED = {
+    "unscaled": ({}, None, 96),
+    "factor_1_5": ({"QT_SCALE_FACTOR": "1.5"}, None, 144),
+    "factor_2": ({"QT_SCALE_FACTOR": "2"}, None, 192),
+    "xft_dpi_144": ({}, 144, 144),
+    "xft_dpi_120": ({}, 120, 120),
+}
+
+
+class BoxesWhereDrawn(unittest.TestCase):
+    """Each control's box, as a magnifier or a reader's mouse review finds it,
+    on the screen where the control is drawn, in the screen's own pixels; a
+    point in a control's middle finds that control."""
+
+    def boxes_at(self, name):
+        env, xft_dpi, dpi = SCALED[name]
+        with XServer() as x:
+            if xft_dpi is not None:
+                subprocess.run(["xrdb", "-merge"], input=f"Xft.dpi: {xft_dpi}\n", text=True,
+                               env=x.env(), check=True)
+            with App(x, dict(env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")) as app:
+                left, top, _, _ = app.window("Marelo").geometry()
+                pid = app.process.pid
+                frame = ScreenReader.until(
+                    lambda: next((f for a in pyatspi.Registry.getDesktop(0)
+                                  if a is not None and a.get_process_id() == pid
+                                  for f in a if f.name == "Marelo"), None),
+                    "the main window on the accessibility bus")
+                children = dict(zip(CHILDREN, frame))
+                scale = Scale(dpi)
+                rects = dict(BUTTONS)
+                rects.update({cell(c, r): cell_rect(c, r) for c in range(4) for r in range(12)})
+                wrong = []
+                for description, rect in rects.items():
+                    x0, y0, x1, y1 = scale.box(*rect)
+                    box = children[description].queryComponent().getExtents(
+                        pyatspi.DESKTOP_COORDS)
+                    seen = (box.x - left, box.y - top, box.x + box.width - left,
+                            box.y + box.height - top)
+                    if max(abs(a - b) for a, b in zip(seen, (x0, y0, x1, y1))) > 1:
+                        wrong.append(f"{description} at {seen}, drawn at {(x0, y0, x1, y1)}")
+                    hit = frame.queryComponent().getAccessibleAtPoint(
+                        left + (x0 + x1) // 2, top + (y0 + y1) // 2, pyatspi.DESKTOP_COORDS)
+                    if hit != children[description]:
+                        wrong.append(f"{description}'s middle finds {hit.name if hit else None!r}")
+                self.assertEqual(wrong, [], f"at {name}")
+
+
+for _name in SCALED:
+    setattr(BoxesWhereDrawn, f"test_{_name}", lambda self, n=_name: self.boxes_at(n))
 
 
 if __name__ == "__main__":

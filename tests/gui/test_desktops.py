@@ -68,7 +68,7 @@ class Pictures:
         self.scale = Scale(chosen.dpi)
         self.start_scale = Scale(chosen.start_dpi or chosen.dpi)
         self.help_scale = self.scale
-        self.geometry = self.start = self.marked = self.help = None
+        self.geometry = self.start = self.marked = self.help = self.help_before = None
         self.before = self.frames = None
 
     def take(self):
@@ -136,9 +136,11 @@ class Pictures:
         self.help_scale = self.scale_at(help_window)
         if self.chosen.live:
             self.before = (main.geometry(), help_window.geometry())
+            self.help_before = self.help
             self.chosen.change(x, home, main)
             x.move_pointer(x.width - 1, x.height - 1)
-            self.help = self.come_to(x, help_window, self.reference.help)
+            self.help = self.come_to(x, help_window, self.help_before if self.chosen.help_stays
+                                     else self.reference.help)
             self.activate(x, main)
             self.marked = self.come_to(x, main, self.reference.marked)
             self.geometry = main.geometry()
@@ -310,8 +312,9 @@ def judge_live(judge_, chosen):
     wanted = tuple(chosen.resized or fresh.geometry[2:])
     judge_.check(f"main window's client area {width} x {height}, as {wanted[0]} x {wanted[1]}",
                  (width, height) == wanted)
+    help_reference = seen.help_before if chosen.help_stays else fresh.help
     for what, picture, reference in (("main window", seen.marked, fresh.marked),
-                                     ("help window", seen.help, fresh.help)):
+                                     ("help window", seen.help, help_reference)):
         same, detail = same_start(picture, reference)
         judge_.check(f"{what}: the pixels of a fresh start", same, detail)
     # The screens left after the change, as the fresh start has them.

@@ -96,12 +96,13 @@ public:
     }
     void setText(QAccessible::Text, const QString&) override {}
 
+    // In the screen's device pixels, where a reader's pointer and magnifier
+    // are: Qt's bridge passes boxes and points on as they are.
     QRect rect() const override
     {
         if (!isValid())
             return {};
-        const QRect box = window_->toLogical(window_->surface()->box(*control_));
-        return box.translated(window_->mapToGlobal(QPoint(0, 0)));
+        return window_->onScreen(window_->surface()->box(*control_));
     }
     QAccessible::Role role() const override
     {
@@ -190,6 +191,15 @@ public:
     {
     }
 
+    // The client area in device pixels, as its children's boxes are.
+    QRect rect() const override
+    {
+        const FormWidget* window = formWidget();
+        const qreal ratio = window->devicePixelRatioF();
+        return window->onScreen(
+            {0, 0, qRound(window->width() * ratio), qRound(window->height() * ratio)});
+    }
+
     int childCount() const override { return static_cast<int>(children().size()); }
     QAccessibleInterface* child(int index) const override
     {
@@ -231,6 +241,17 @@ public:
                                         ? roleOf(widget->button()->accessibleRole())
                                         : QAccessible::PushButton)
     {
+    }
+
+    // Where the core placed the button, in device pixels, as the window's
+    // drawn children are.
+    QRect rect() const override
+    {
+        auto* widget = static_cast<PushButton*>(this->widget());
+        auto* window = qobject_cast<FormWidget*>(widget->window());
+        if (widget->button() == nullptr || window == nullptr || window->surface() == nullptr)
+            return QAccessibleWidget::rect();
+        return window->onScreen(window->surface()->box(*widget->button()));
     }
 
     // The description is the core's at every moment: an announcement while

@@ -351,6 +351,16 @@ std::vector<QScreen*> screensPrimaryFirst()
 
 } // namespace
 
+QRect FormWidget::onScreen(const PixelRect& area) const
+{
+    const QScreen* here = screen();
+    QPoint origin = mapToGlobal(QPoint(0, 0));
+    if (here != nullptr)
+        origin = toNative(QRect(origin, QSize(1, 1)), *here).topLeft();
+    return QRect(origin.x() + area.left, origin.y() + area.top, area.right - area.left,
+                 area.bottom - area.top);
+}
+
 void FormWidget::showWindow()
 {
     if (!shownBefore_ && form_ != nullptr) {
@@ -364,25 +374,43 @@ void FormWidget::showWindow()
         for (QScreen* screen : all)
             screens.push_back({toPixelRect(toNative(screen->geometry(), *screen)),
                                toPixelRect(toNative(screen->availableGeometry(), *screen))});
-        if (const Screen* chosen = screenInUse(screens, foregroundFrame())) {
+        // Without a window manager that says which window is in use, the
+        // program's own active window is (the one a help window is opened from).
+        std::optional<PixelRect> foreground = foregroundFrame();
+        if (QWidget* active = QApplication::activeWindow();
+            !foreground && active != nullptr && active != this)
+            if (const std::optional<NativePlace> place = nativePlace(active->winId()))
+                foreground = place->frame;
+        if (const Screen* chosen = screenInUse(screens, foreground)) {
             QScreen* target = all[std::size_t(chosen - screens.data())];
             const bool centred = form_->layout().startUpPosition == StartUpPosition::CenterScreen;
             setScreen(target);
             const int targetDpi = static_cast<int>(std::lround(96 * target->devicePixelRatio()));
             if (form_->surface()->scale().dpi != targetDpi)
                 form_->surface()->refit(targetDpi);
-            // The place given with the size is the client area's, which a
-            // window manager keeps, frame or not (a move alone would place
-            // the frame, which is not known before the window shows).
-            if (centred)
-                setGeometry(QRect(centredFrame(target->availableGeometry(), QMargins()), size()));
-            create();
-            const QMargins frame =
-                windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
-            if (centred && !frame.isNull())
-                setGeometry(QRect(centredFrame(target->availableGeometry(), frame) +
-                                      QPoint(frame.left(), frame.top()),
-                                  size()));
+            // Qt sizes a window it places itself at the density of the
+            // screen at 0,0: a window the system places is left to the
+            // window manager there, and placed by the program on any other
+            // screen, as a centred window always is. A centred window
+            // gives the place of its client area with its size, which a
+            // window manager keeps, frame or not (its frame is not known
+            // before it shows); a window in the area's corner gives its
+            // frame's, which a window manager puts there.
+            const QRect area = target->availableGeometry();
+            if (!centred && target->geometry().contains(QPoint(0, 0))) {
+                create(); // where the window manager (or Qt, without one) puts it
+            } else if (!centred) {
+                move(firstFrame(area, QMargins(), false));
+                create();
+            } else {
+                setGeometry(QRect(firstFrame(area, QMargins(), true), size()));
+                create();
+                const QMargins frame =
+                    windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+                if (!frame.isNull())
+                    setGeometry(QRect(
+                        firstFrame(area, frame, true) + QPoint(frame.left(), frame.top()), size()));
+            }
         }
     }
     shownBefore_ = true;
@@ -390,10 +418,11 @@ void FormWidget::showWindow()
     activateWindow();
 }
 
-QPoint FormWidget::centredFrame(const QRect& area, const QMargins& frame) const
+QPoint FormWidget::firstFrame(const QRect& area, const QMargins& frame, bool centred) const
 {
-    const PixelPoint at = centredOn(toPixelRect(area), {width() + frame.left() + frame.right(),
-                                                        height() + frame.top() + frame.bottom()});
+    const PixelPoint at = firstPlace(
+        toPixelRect(area),
+        {width() + frame.left() + frame.right(), height() + frame.top() + frame.bottom()}, centred);
     return {at.x, at.y};
 }
 

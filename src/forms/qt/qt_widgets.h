@@ -60,6 +60,8 @@ public:
     // Device pixels of the surface to this widget's own and back.
     QRect toLogical(const PixelRect& area) const;
     PixelPoint toDevice(const QPointF& point) const;
+    // A box of the surface on the screen, in the screen's device pixels.
+    QRect onScreen(const PixelRect& area) const;
 
     // Does what the surface answers to a key; false when it is not the window's.
     bool handleKey(QKeyEvent* event, CommandButton* focused);
@@ -94,8 +96,9 @@ private:
     int dpi() const;
     void keepOnScreens();
     bool settled() const;
-    // Where the screen area centres a frame of the window's size with these margins.
-    QPoint centredFrame(const QRect& area, const QMargins& frame) const;
+    // Where a frame of the window's size with these margins first goes on the
+    // screen area, centred or not.
+    QPoint firstFrame(const QRect& area, const QMargins& frame, bool centred) const;
     // Whether a key's press is the repeat of a key held down.
     bool repeated(const QKeyEvent& event) const;
 
