@@ -24,8 +24,10 @@ description=$(field Description)
 [ -n "$(echo "$description" | head -1)" ] || fail "Description has no synopsis"
 
 # Depends: the shared libraries' packages and the Japanese fonts.
+# Debian 13 renamed Qt's core library package for its 64-bit time
+# (libqt6core6t64); either name is the library.
 depends=$(field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//')
-for name in libqt6widgets6 libqt6gui6 libqt6core6 libc6 libstdc++6 \
+for name in libqt6widgets6 libqt6gui6 'libqt6core6\(t64\)\?' libc6 'libstdc++6' \
             fonts-ipafont-gothic fonts-ipafont-mincho; do
   grep -qx -- "$name" <<<"$depends" || fail "Depends lacks $name: $(field Depends)"
 done
