@@ -144,9 +144,25 @@ std::u16string counts(const forms::Form& main, int first)
     return text;
 }
 
-// ". E: F sharp or G flat" for each marked note, in columns first..3; where
-// they differ, each reading with its columns: ". E: F in Converted_2,
-// F sharp or G flat in Converted_3".
+// What the note of `row` reads in columns first..3, each reading with the
+// columns named by `names`: "F in Converted_2, F sharp or G flat in
+// Converted_3"; `alike` alone where all of them agree.
+template <class Names>
+std::u16string readings(const forms::Form& main, int row, int first, Names names,
+                        std::u16string_view alike)
+{
+    const std::vector<Group> groups =
+        grouped(first, [&](int column) { return reading(main, column, row); });
+    if (groups.size() == 1)
+        return groups.front().said + std::u16string(alike);
+    std::u16string text;
+    for (std::size_t i = 0; i < groups.size(); ++i)
+        text += (i > 0 ? u", " : u"") + groups[i].said + u" in " + names(main, groups[i].columns);
+    return text;
+}
+
+// ". E: F sharp or G flat" for each marked note, in columns first..3, the
+// columns said short where its readings differ.
 std::u16string markedReadings(const forms::Form& main, int first)
 {
     const forms::LabelArray& org = main.labelArray("org");
@@ -154,16 +170,13 @@ std::u16string markedReadings(const forms::Form& main, int first)
     for (int row = 0; row < 12; ++row) {
         if (!marked(org(row)))
             continue;
-        const std::vector<Group> groups =
-            grouped(first, [&](int column) { return reading(main, column, row); });
-        text += u". " + spokenNote(org(row).Caption()) + u": ";
-        if (groups.size() == 1) {
-            text += groups.front().said;
-            continue;
-        }
-        for (std::size_t i = 0; i < groups.size(); ++i)
-            text += (i > 0 ? u", " : u"") + groups[i].said + u" in " +
-                    shortNames(main, groups[i].columns);
+        text += u". " + spokenNote(org(row).Caption()) + u": " +
+                readings(
+                    main, row, first,
+                    [](const forms::Form& form, const std::vector<int>& columns) {
+                        return shortNames(form, columns);
+                    },
+                    u"");
     }
     return text;
 }
@@ -176,15 +189,7 @@ std::u16string spokenMark(const forms::Form& main, int row)
     const std::u16string note = spokenNote(cell.Caption());
     if (!marked(cell))
         return note + u", unmarked";
-    const std::vector<Group> groups =
-        grouped(1, [&](int column) { return reading(main, column, row); });
-    if (groups.size() == 1)
-        return note + u", marked: " + groups.front().said + u" in all three";
-    std::u16string text = note + u", marked: ";
-    for (std::size_t i = 0; i < groups.size(); ++i)
-        text +=
-            (i > 0 ? u", " : u"") + groups[i].said + u" in " + fullNames(main, groups[i].columns);
-    return text;
+    return note + u", marked: " + readings(main, row, 1, fullNames, u" in all three");
 }
 
 std::u16string spokenShiftResult(const forms::Form& main, int first)

@@ -115,15 +115,6 @@ constexpr PixelPoint centredOn(const PixelRect& workArea, PixelSize frame)
     return {std::max(x, workArea.left), std::max(y, workArea.top)};
 }
 
-// Where a window's frame first goes on a screen's work area: centred, or for a
-// window the system places, on a desktop that must be told a place to keep
-// the window on that screen, at the area's top-left corner, near where the
-// system puts its first window.
-constexpr PixelPoint firstPlace(const PixelRect& workArea, PixelSize frame, bool centred)
-{
-    return centred ? centredOn(workArea, frame) : PixelPoint{workArea.left, workArea.top};
-}
-
 // A screen as the backend lists it: the whole of it, and the work area a
 // window may take (the screen without its task bar or panels).
 struct Screen

@@ -181,7 +181,6 @@ SCALED = {
     "factor_1_5": ({"QT_SCALE_FACTOR": "1.5"}, None, 144),
     "factor_2": ({"QT_SCALE_FACTOR": "2"}, None, 192),
     "xft_dpi_144": ({}, 144, 144),
-    "xft_dpi_120": ({}, 120, 120),
 }
 
 

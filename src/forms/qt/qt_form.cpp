@@ -366,9 +366,7 @@ void FormWidget::showWindow()
     if (!shownBefore_ && form_ != nullptr) {
         // On the screen the core picks by the foreground window, in the
         // device pixels X gives that window. The native window is made there,
-        // at its density: no change of screen to follow once it is up. A
-        // window the system places is left to the window manager (or to Qt,
-        // which centres it, without one) on that screen.
+        // at its density: no change of screen to follow once it is up.
         const std::vector<QScreen*> all = screensPrimaryFirst();
         std::vector<Screen> screens;
         for (QScreen* screen : all)
@@ -400,16 +398,16 @@ void FormWidget::showWindow()
             if (!centred && target->geometry().contains(QPoint(0, 0))) {
                 create(); // where the window manager (or Qt, without one) puts it
             } else if (!centred) {
-                move(firstFrame(area, QMargins(), false));
+                move(area.topLeft());
                 create();
             } else {
-                setGeometry(QRect(firstFrame(area, QMargins(), true), size()));
+                setGeometry(QRect(centredFrame(area, QMargins()), size()));
                 create();
                 const QMargins frame =
                     windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
                 if (!frame.isNull())
-                    setGeometry(QRect(
-                        firstFrame(area, frame, true) + QPoint(frame.left(), frame.top()), size()));
+                    setGeometry(QRect(centredFrame(area, frame) + QPoint(frame.left(), frame.top()),
+                                      size()));
             }
         }
     }
@@ -418,11 +416,10 @@ void FormWidget::showWindow()
     activateWindow();
 }
 
-QPoint FormWidget::firstFrame(const QRect& area, const QMargins& frame, bool centred) const
+QPoint FormWidget::centredFrame(const QRect& area, const QMargins& frame) const
 {
-    const PixelPoint at = firstPlace(
-        toPixelRect(area),
-        {width() + frame.left() + frame.right(), height() + frame.top() + frame.bottom()}, centred);
+    const PixelPoint at = centredOn(toPixelRect(area), {width() + frame.left() + frame.right(),
+                                                        height() + frame.top() + frame.bottom()});
     return {at.x, at.y};
 }
 

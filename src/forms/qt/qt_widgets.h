@@ -96,9 +96,8 @@ private:
     int dpi() const;
     void keepOnScreens();
     bool settled() const;
-    // Where a frame of the window's size with these margins first goes on the
-    // screen area, centred or not.
-    QPoint firstFrame(const QRect& area, const QMargins& frame, bool centred) const;
+    // Where the screen area centres a frame of the window's size with these margins.
+    QPoint centredFrame(const QRect& area, const QMargins& frame) const;
     // Whether a key's press is the repeat of a key held down.
     bool repeated(const QKeyEvent& event) const;
 
