@@ -641,7 +641,9 @@ void FormWidget::keyReleaseEvent(QKeyEvent* event)
 // when the press has come in before the release is handled. No hand lets go
 // of a key and presses it again within the same millisecond. Only a key the
 // platform reported counts (a native scan code): events made up inside the
-// program carry no time.
+// program carry no time, and nor do keys sent through XTest (an on-screen or
+// braille keyboard, a test): Qt then gives every one the time 0, and a key
+// pressed twice would count as held.
 void FormWidget::keyReleased(const QKeyEvent& event)
 {
     if (event.isAutoRepeat() || event.nativeScanCode() == 0)
@@ -652,8 +654,8 @@ void FormWidget::keyReleased(const QKeyEvent& event)
 bool FormWidget::repeated(const QKeyEvent& event) const
 {
     return event.isAutoRepeat() ||
-           (event.nativeScanCode() != 0 && lastRelease_.key == event.nativeScanCode() &&
-            lastRelease_.time == event.timestamp());
+           (event.nativeScanCode() != 0 && event.timestamp() != 0 &&
+            lastRelease_.key == event.nativeScanCode() && lastRelease_.time == event.timestamp());
 }
 
 void FormWidget::keyPressEvent(QKeyEvent* event)
