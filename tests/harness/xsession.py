@@ -619,10 +619,10 @@ class ScreenReader:
                 utterance.append(end.group(1) if end else line)
                 if end:
                     text = "\n".join(utterance)
-                    # Orca 43 names a key it echoes with a blank after it.
-                    echo = text.endswith(" ") if self.VERSION < (48, 0) else keyboard
+                    # Orca 43 and 48 both log a key's echo as a keyboard
+                    # event's; flat review's words end in a blank as echoes do.
                     with self._lock:
-                        if echo:
+                        if keyboard:
                             self.echoes.add(len(self.said))
                         self.said.append(text)
                     utterance, keyboard = None, False
