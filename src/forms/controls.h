@@ -30,6 +30,10 @@ enum class AccessibleRole : std::uint8_t
     PushButton,
     Window,
     Dialog, // its text is read when it comes up
+    Table,  // controls shown together as rows and columns
+    Row,
+    Cell,
+    ColumnHeader,
 };
 
 enum class Property : std::uint8_t

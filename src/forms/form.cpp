@@ -51,6 +51,7 @@ void Form::Load()
     peer_ = createFormPeer(*this);
     if (!peer_) {
         surface_.reset();
+        table_ = {};
         arrays_.clear();
         controls_.clear();
         loading_ = false;
@@ -103,6 +104,7 @@ bool Form::Unload()
     Hide();
     peer_.reset();
     surface_.reset();
+    table_ = {};
     arrays_.clear();
     controls_.clear();
     loaded_ = false;

@@ -8,7 +8,9 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace forms {
@@ -51,6 +53,15 @@ inline constexpr std::int16_t kAltMask = 4;
 
 class FormPeer;
 class FormSurface;
+
+// Controls a screen reader is shown as one table: a heading over each column,
+// and rows of one control per column, the first heading its row.
+struct ReaderTable
+{
+    std::u16string name;
+    std::vector<Control*> columnHeaders;
+    std::vector<std::vector<Control*>> rows;
+};
 
 class Form
 {
@@ -99,6 +110,11 @@ public:
     // has the focus (FormSurface::announce); nothing while not loaded.
     void announce(std::u16string_view text);
 
+    // Shows the controls of `table` to a reader as a table; its controls stay
+    // the window's. Given while the window loads, it lasts until the unload.
+    void setReaderTable(ReaderTable table) { table_ = std::move(table); }
+    const ReaderTable& readerTable() const { return table_; }
+
     void setWriteObserver(WriteObserver* observer) { observer_ = observer; }
     WriteObserver* writeObserver() const { return observer_; }
 
@@ -116,6 +132,7 @@ private:
     std::vector<std::unique_ptr<LabelArray>> arrays_;
     std::unique_ptr<FormSurface> surface_;
     std::unique_ptr<FormPeer> peer_;
+    ReaderTable table_;
     WriteObserver* observer_ = nullptr;
     bool loaded_ = false;
     bool visible_ = false;

@@ -5,6 +5,8 @@
 #include "forms/application.h"
 #include "ui/layouts.h"
 
+#include <utility>
+
 namespace ui {
 
 MainWindow::MainWindow() : forms::Form(kMainLayout), table_(*this) {}
@@ -91,12 +93,22 @@ void MainWindow::nameControls()
         if (conv.contains(i))
             conv(i).AccessibleName = [&cell = conv(i)] { return conversion::spokenCell(cell); };
 
+    // A reader is shown the chart as a table: a row per Original note, a
+    // column per key, each converted column's heading with its count.
+    forms::ReaderTable chart{u"Key chart", {&label("Label100")}, {}};
+    for (int i = org.lowerBound(); i <= org.upperBound(); ++i)
+        chart.rows.push_back({&org(i), &conv(i), &conv(20 + i), &conv(40 + i)});
     forms::LabelArray& headings = labelArray("Label101");
     for (int k = 1; k <= 3; ++k) {
-        const std::u16string column = headings(k - 1).Caption();
+        forms::Label& heading = headings(k - 1);
+        const std::u16string column = heading.Caption();
         const std::string digit = std::to_string(k);
         forms::Label& shift = label("ud_" + digit);
         shift.AccessibleName = [column, &shift] { return conversion::spokenShift(column, shift); };
+        heading.AccessibleName = [column, &shift] {
+            return column + u", shift " + shift.Caption();
+        };
+        chart.columnHeaders.push_back(&heading);
         forms::CommandButton& up = button("up_" + digit);
         forms::CommandButton& down = button("dn_" + digit);
         up.AccessibleName = [column] { return u"Up, " + column; };
@@ -108,6 +120,7 @@ void MainWindow::nameControls()
             return conversion::spokenShiftAction(*this, k, -1);
         };
     }
+    setReaderTable(std::move(chart));
     forms::CommandButton& reset = button("reset");
     reset.AccessibleName = [] { return std::u16string(u"Reset"); };
     reset.AccessibleDescription = [] {

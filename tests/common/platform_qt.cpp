@@ -24,6 +24,8 @@
 
 namespace testplatform {
 
+const forms::TableShape kReaderShape = forms::TableShape::Cells;
+
 namespace {
 
 // The offscreen platform says on every raise() that it cannot raise a window.

@@ -15,6 +15,8 @@
 
 namespace testplatform {
 
+const forms::TableShape kReaderShape = forms::TableShape::Flat;
+
 namespace {
 
 using wintest::hwndOf;

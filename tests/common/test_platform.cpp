@@ -1,6 +1,8 @@
 // What follows for both platforms from their own hooks.
 #include "test_platform.h"
 
+#include "forms/accessible.h"
+
 namespace testplatform {
 
 void press(const forms::Control& control, Point at)
@@ -28,15 +30,9 @@ Image image(const forms::Control& control)
 
 int accessibleChildIndex(const forms::Control& control)
 {
-    int index = 0;
-    for (const auto& other : control.owner().controls()) {
-        if (other->accessibleRole() == forms::AccessibleRole::None)
-            continue;
-        if (other.get() == &control)
-            return index;
-        ++index;
-    }
-    return -1;
+    return static_cast<int>(
+               forms::AccessibleTree(control.owner(), {}, kReaderShape).indexOf(control)) -
+           1;
 }
 
 } // namespace testplatform

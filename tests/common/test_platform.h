@@ -5,6 +5,7 @@
 // Everything else in the tests is written once.
 #pragma once
 
+#include "forms/accessible.h"
 #include "forms/controls.h"
 #include "forms/form.h"
 #include "forms/geometry.h"
@@ -172,9 +173,11 @@ Box frameOnScreen(const forms::Form& form);
 Box workArea(const forms::Form& form);
 // A screen reader presses the control through the platform's accessibility
 // interface, as a user of one would: the window's child in the place the
-// control has among them (declaration order, lines left out).
+// control has among them, as the core's reader tree has it.
 void pressAccessibly(const forms::Control& control);
-// That place, from 0; -1 for a control a reader does not see.
+// That place, from 0; -1 for a control a reader does not see as a child of the window.
+// The platform's bridge shows readers the window's table so.
+extern const forms::TableShape kReaderShape;
 int accessibleChildIndex(const forms::Control& control);
 
 } // namespace testplatform

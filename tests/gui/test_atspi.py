@@ -18,7 +18,7 @@ import pyatspi  # noqa: E402
 from gi.repository import GLib  # noqa: E402
 
 from harness.main_window import MainWindowTest  # noqa: E402
-from harness.picture import BUTTONS, CHILDREN, Scale, cell_rect  # noqa: E402
+from harness.picture import BUTTONS, CHART, CHILDREN, Scale, cell_rect  # noqa: E402
 from harness.xsession import App, XServer  # noqa: E402
 
 WORDS = ("C", "C sharp or D flat", "D", "D sharp or E flat", "E", "F", "F sharp or G flat", "G",
@@ -30,6 +30,13 @@ NAME_CHANGED = "object:property-change:accessible-name"
 def cell(column, row):
     """The layout name of a note cell: column 0 is Original."""
     return f"org({row})" if column == 0 else f"conv({20 * (column - 1) + row})"
+
+
+def by_name(frame):
+    """Each accessible of the main window by its layout name: readers never hear those."""
+    found = dict(zip(CHILDREN, frame))
+    found.update(zip(CHART, found["chart"]))
+    return found
 
 
 class ScreenReader(MainWindowTest):
@@ -46,8 +53,7 @@ class ScreenReader(MainWindowTest):
                           if a is not None and a.get_process_id() == pid), None),
             "the program on the accessibility bus")
         self.frame = self.until(lambda: self.frame_named("Marelo"), "the main window's frame")
-        # Each child by its layout name: readers never hear those.
-        self.controls = dict(zip(CHILDREN, self.frame))
+        self.controls = by_name(self.frame)
         self.names = {child: name for name, child in self.controls.items()}
 
     def hear(self, event):
@@ -97,21 +103,26 @@ class ScreenReader(MainWindowTest):
 
     def test_tree_lists_cells_counts_and_buttons(self):
         self.assertEqual([f.name for f in self.application], ["Marelo"])
-        self.assertEqual(self.frame.childCount, 63)
+        self.assertEqual((self.frame.childCount, self.controls["chart"].childCount), (12, 52))
         expected = {cell(c, r): WORDS[r] for c in range(4) for r in range(12)}
         for k, column in enumerate(COLUMNS, 1):
             expected[f"ud_{k}"] = f"{column} shift 0"
             expected[f"up_{k}"] = f"Up, {column}"
             expected[f"dn_{k}"] = f"Down, {column}"
-            expected[f"Label101({k - 1})"] = column
-        expected.update({"reset": "Reset", "help_pb": "Help", "Label100": "Original"})
+            expected[f"Label101({k - 1})"] = f"{column}, shift 0"
+        expected.update({"reset": "Reset", "help_pb": "Help", "Label100": "Original",
+                         "chart": "Key chart"})
         self.assertEqual({d: c.name for d, c in self.controls.items()}, expected)
         # No layout name reaches a reader, as a name or a description.
         for control in self.controls.values():
-            self.assertNotIn(control.description, CHILDREN)
+            self.assertNotIn(control.description, CHILDREN + CHART)
+        roles = {"chart": pyatspi.ROLE_TABLE, "ud_": pyatspi.ROLE_LABEL,
+                 "Label": pyatspi.ROLE_TABLE_COLUMN_HEADER, "org(": pyatspi.ROLE_TABLE_CELL,
+                 "conv(": pyatspi.ROLE_TABLE_CELL}
         for description, control in self.controls.items():
             button = description in ("reset", "help_pb") or description[:3] in ("up_", "dn_")
-            role = pyatspi.ROLE_PUSH_BUTTON if button else pyatspi.ROLE_LABEL
+            role = next((r for p, r in roles.items() if description.startswith(p)),
+                        pyatspi.ROLE_PUSH_BUTTON)
             self.assertEqual(control.getRole(), role, description)
             focusable = control.getState().contains(pyatspi.STATE_FOCUSABLE)
             self.assertEqual(focusable, button, description)
@@ -119,6 +130,34 @@ class ScreenReader(MainWindowTest):
         focused = [d for d, c in self.controls.items()
                    if c.getState().contains(pyatspi.STATE_FOCUSED)]
         self.assertEqual(focused, ["dn_1"])
+
+    def test_chart_is_a_table(self):
+        """Rows, columns and their headers, as Orca 43 finds them through the
+        table and Orca 48 through the cell; after Up under Converted_2 twice."""
+        self.press("up_2")
+        self.press("up_2")
+        chart = self.controls["chart"]
+        table = chart.queryTable()
+        self.assertEqual((table.nRows, table.nColumns), (12, 4))
+        headers = ["Original", "Converted_1, shift 0", "Converted_2, shift 2",
+                   "Converted_3, shift 2"]
+        self.until(lambda: [table.getColumnHeader(c).name for c in range(4)] == headers,
+                   "the headings with their counts")
+        for row, column in ((4, 2), (0, 0), (11, 3)):
+            place = cell(column, row)
+            target = self.controls[place]
+            self.assertEqual(table.getAccessibleAt(row, column), target, place)
+            index = target.getIndexInParent()
+            self.assertEqual((table.getRowAtIndex(index), table.getColumnAtIndex(index)),
+                             (row, column), place)
+            self.assertEqual(table.getRowHeader(row).name, WORDS[row], place)
+            self.assertEqual(table.getColumnHeader(column).name, headers[column], place)
+            if "TableCell" in pyatspi.listInterfaces(target):
+                here = target.queryTableCell()
+                self.assertEqual(tuple(here.position), (row, column), place)
+                self.assertEqual([h.name for h in here.get_column_header_cells()],
+                                 [headers[column]], place)
+        self.assertEqual(self.controls["conv(24)"].name, "F sharp or G flat")
 
     def test_names_follow_real_clicks(self):
         self.mark(4)
@@ -154,6 +193,15 @@ class ScreenReader(MainWindowTest):
         self.assertEqual(len(lines), 10, lines)  # nine, each ended by a line break
         self.assertTrue(lines[0].startswith("Thank you for download"), lines[0])
         self.assertEqual((lines[7], lines[9]), ("", ""))
+        # Line by line, each in its language.
+        text = help_frame[0].queryText()
+        starts = [0] + [i + 1 for i, c in enumerate(texts[0]) if c == "\n"][:8]
+        for number, start in enumerate(starts):
+            line, begin, _ = text.getTextAtOffset(start, pyatspi.TEXT_BOUNDARY_LINE_START)
+            self.assertEqual((line.rstrip("\n"), begin), (lines[number], start), number)
+            attributes, _, _ = text.getAttributeRun(start, False)
+            japanese = number in range(1, 7)
+            self.assertEqual(attributes, ["language:ja"] if japanese else [], number)
         # Labels, however named, can't be pressed unless a click does something.
         for description in ("conv(4)", "ud_1", "Label100"):
             action = self.controls[description].queryAction()
@@ -203,7 +251,7 @@ class BoxesWhereDrawn(unittest.TestCase):
                                   if a is not None and a.get_process_id() == pid
                                   for f in a if f.name == "Marelo"), None),
                     "the main window on the accessibility bus")
-                children = dict(zip(CHILDREN, frame))
+                children = by_name(frame)
                 scale = Scale(dpi)
                 rects = dict(BUTTONS)
                 rects.update({cell(c, r): cell_rect(c, r) for c in range(4) for r in range(12)})
@@ -218,6 +266,9 @@ class BoxesWhereDrawn(unittest.TestCase):
                         wrong.append(f"{description} at {seen}, drawn at {(x0, y0, x1, y1)}")
                     hit = frame.queryComponent().getAccessibleAtPoint(
                         left + (x0 + x1) // 2, top + (y0 + y1) // 2, pyatspi.DESKTOP_COORDS)
+                    if hit == children["chart"]:
+                        hit = hit.queryComponent().getAccessibleAtPoint(
+                            left + (x0 + x1) // 2, top + (y0 + y1) // 2, pyatspi.DESKTOP_COORDS)
                     if hit != children[description]:
                         wrong.append(f"{description}'s middle finds {hit.name if hit else None!r}")
                 self.assertEqual(wrong, [], f"at {name}")

@@ -81,7 +81,7 @@ class HeardWithOrca(MainWindowTest):
         # Flat review reads the chart row by row, as it shows now.
         self.x.key_down("KP_Insert")
         step("flat review from the top", [("KP_Home", False)],
-             ["Original Converted_1 Converted_2 Converted_3"])
+             ["Original Converted_1, shift 2 Converted_2, shift 2 Converted_3, shift 2"])
         self.x.key_down("KP_Insert", down=False)
         step("flat review: the first row", [("KP_Page_Up", False)], ["C D D D"])
         marked = "D sharp or E flat, marked"
@@ -110,6 +110,36 @@ class HeardWithOrca(MainWindowTest):
                              ("Up, Converted_2", "Raises Converted_2 and Converted_3")):
             step(f"Shift+Tab to {button}", [("Tab", True)],
                  [says(button, "button"), f"{does} by a semitone."])
+        # What E is in the key of Converted_2: presses with E marked, then E.
+        step("E", [("e", False)], ["E, marked: E in all three"])
+        step("Space on Up under Converted_2", [("space", False)],
+             ["Converted_2 to 3 shift 1. E: F"])
+        step("Space again", [("space", False)],
+             ["Converted_2 to 3 shift 2. E: F sharp or G flat"])
+        step("E unmarks", [("e", False)], ["E, unmarked"])
+        step("E after two presses", [("e", False)],
+             ["E, marked: E in Converted_1, F sharp or G flat in Converted_2 and Converted_3"])
+        for _ in range(2):
+            self.model.press("up_2")
+        self.model.toggle(4)
+        self.expect("Up under Converted_2 twice, E marked")
+        # The cell of row E in Converted_2, reviewed whole: its column and row.
+        self.x.key_down("KP_Insert")
+        step("flat review from the top again", [("KP_Home", False)],
+             ["Original Converted_1, shift 0 Converted_2, shift 2 Converted_3, shift 2"])
+        self.x.key_down("KP_Insert", down=False)
+        step("down to row E", [("KP_Page_Up", False)] * 5,
+             ["C C D D", "C sharp or D flat C sharp or D flat D sharp or E flat D sharp or E flat",
+              "D D E E", "D sharp or E flat D sharp or E flat F F",
+              "E, marked E, marked F sharp or G flat, marked F sharp or G flat, marked"])
+        step("across to Converted_2, word by word", [("KP_Right", False)] * 4,
+             ["marked", "E, ", "marked", "F "])
+        self.x.key_down("KP_Insert")
+        # Orca 43 reads a cell's whole row; the headings are the table's to tell.
+        step("the cell reviewed", [("KP_Begin", False)],
+             ["E, marked.", "E, marked.", "F sharp or G flat, marked.",
+              "F sharp or G flat, marked."])
+        self.x.key_down("KP_Insert", down=False)
         step("Shift+Tab to Help", [("Tab", True)],
              [says("Help", "button"), "Opens a short usage text."])
         # The help text is read when its window comes up, without a further key.
@@ -124,6 +154,12 @@ class HeardWithOrca(MainWindowTest):
         for line, start in zip([lines[i] for i in (0, 1, 2, 3, 4, 5, 6, 8)], HELP_LINES):
             self.assertTrue(line.startswith(start), (line, start))
         self.assertEqual(lines[7], "")
+        # Flat review goes through the help line by line.
+        self.mark = len(self.orca.utterances())
+        self.x.key_down("KP_Insert")
+        step("flat review of the help from the top", [("KP_Home", False)], [lines[0] + "\n"])
+        self.x.key_down("KP_Insert", down=False)
+        step("the help's second line", [("KP_Page_Up", False)], [lines[1] + "\n"])
         # What a user heard, step by step.
         for what, utterances in self.heard:
             print(f"{what}: {utterances}", file=sys.stderr)

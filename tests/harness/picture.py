@@ -34,10 +34,15 @@ BUTTONS = {
 
 # The window's controls by their layout names, in the order a screen reader
 # finds them: the layout's declaration order, lines left out.
-CHILDREN = (("help_pb", "up_1", "dn_1", "Label100") + tuple(f"org({r})" for r in range(ROWS)) +
-            ("ud_1",) + tuple(f"conv({base + r})" for base in (0, 20, 40) for r in range(ROWS)) +
-            tuple(f"Label101({k})" for k in range(3)) +
-            ("up_2", "dn_2", "dn_3", "up_3", "ud_2", "ud_3", "reset"))
+# What a reader finds in the main window, by layout name: the window's
+# children, the chart standing where its first control is declared; the
+# chart's children, its headings first, then row by row.
+CHART = (("Label100",) + tuple(f"Label101({k})" for k in range(3)) +
+         tuple(f"{name}" for r in range(ROWS)
+               for name in (f"org({r})", f"conv({r})", f"conv({20 + r})", f"conv({40 + r})")))
+CHILDREN = ("help_pb", "up_1", "dn_1", "chart", "ud_1", "up_2", "dn_2", "dn_3", "up_3", "ud_2",
+            "ud_3", "reset")
+
 
 WHITE = (255, 255, 255)
 RED = (255, 0, 0)

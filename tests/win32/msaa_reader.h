@@ -325,7 +325,8 @@ inline std::u16string expectedName(const forms::ControlRow& row, const model::Ke
     if (n == "Label100")
         return u"Original";
     if (n == "Label101")
-        return column(row.index + 1);
+        return column(row.index + 1) + u", shift " +
+               number(table.counts[static_cast<std::size_t>(row.index)]);
     if (n == "reset")
         return u"Reset";
     if (n == "help_pb")

@@ -44,6 +44,14 @@ QAccessible::Role roleOf(AccessibleRole role)
         return QAccessible::Window;
     case AccessibleRole::Dialog:
         return QAccessible::Dialog;
+    case AccessibleRole::Table:
+        return QAccessible::Table;
+    case AccessibleRole::Row:
+        return QAccessible::Row;
+    case AccessibleRole::Cell:
+        return QAccessible::Cell;
+    case AccessibleRole::ColumnHeader:
+        return QAccessible::ColumnHeader;
     case AccessibleRole::None:
         break;
     }
@@ -59,40 +67,87 @@ PushButton* widgetOf(FormWidget& window, const Control& control)
                : nullptr;
 }
 
-// A control the window draws (a label) is a child without a widget of its own.
-class DrawnAccessible final : public QAccessibleInterface, public QAccessibleActionInterface
+// What each window shows a reader beside its widgets: its drawn labels and
+// its table, made once and kept until it retires.
+struct DrawnParts
+{
+    std::vector<QAccessible::Id> labels;
+    QAccessible::Id table = 0;
+};
+
+std::map<const FormWidget*, DrawnParts>& registry()
+{
+    static std::map<const FormWidget*, DrawnParts> parts;
+    return parts;
+}
+
+QAccessibleInterface* drawnInterface(const FormWidget* window, const Control& control);
+QAccessibleInterface* tableOf(const FormWidget* window);
+
+// What a reader holds for an element of the core's tree: a button's widget's
+// interface, a drawn label's, or the table's.
+QAccessibleInterface* interfaceOf(FormWidget& window, const AccessibleElement& element)
+{
+    if (element.control == nullptr)
+        return element.tableRow == kWholeTable ? tableOf(&window)
+                                               : QAccessible::queryAccessibleInterface(&window);
+    if (PushButton* widget = widgetOf(window, *element.control))
+        return QAccessible::queryAccessibleInterface(widget);
+    return drawnInterface(&window, *element.control);
+}
+
+QAccessibleInterface* interfaceOf(FormWidget& window, const Control& control)
+{
+    return interfaceOf(window, AccessibleElement{const_cast<Control*>(&control)});
+}
+
+// Something the window draws, a reader's own object without a widget: a
+// label, or the table its labels make.
+class DrawnPart : public QAccessibleInterface
 {
 public:
-    DrawnAccessible(FormWidget* window, Control* control) : window_(window), control_(control) {}
+    explicit DrawnPart(FormWidget* window) : window_(window) {}
 
-    void retire() { control_ = nullptr; }
-    Control* control() const { return control_; }
+    virtual void retire() = 0;
 
-    bool isValid() const override { return control_ != nullptr && window_->form() != nullptr; }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return window_->windowHandle(); }
     QAccessibleInterface* parent() const override
     {
-        return QAccessible::queryAccessibleInterface(window_);
+        return isValid() ? interfaceOf(*window_, parentElement()) : nullptr;
     }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* child(int index) const override
+    {
+        const auto all = children();
+        return index >= 0 && index < static_cast<int>(all.size())
+                   ? interfaceOf(*window_, all[static_cast<std::size_t>(index)])
+                   : nullptr;
+    }
+    int childCount() const override { return static_cast<int>(children().size()); }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        const auto all = children();
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (interfaceOf(*window_, all[i]) == child)
+                return static_cast<int>(i);
+        return -1;
+    }
     QAccessibleInterface* focusChild() const override { return nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    // A point in the screen's device pixels, as the boxes are.
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        for (const AccessibleElement& each : children())
+            if (QAccessibleInterface* found = interfaceOf(*window_, each))
+                if (found->rect().contains(x, y))
+                    return found;
+        return nullptr;
+    }
 
     QString text(QAccessible::Text t) const override
     {
-        if (control_ == nullptr)
+        if (!isValid() || t != QAccessible::Name)
             return {};
-        switch (t) {
-        case QAccessible::Name:
-            return spoken(control_->accessibleName());
-        case QAccessible::Description:
-            return spoken(control_->accessibleDescription());
-        default:
-            return {};
-        }
+        return spoken(tree().name(element(), u"\n"));
     }
     void setText(QAccessible::Text, const QString&) override {}
 
@@ -100,13 +155,11 @@ public:
     // are: Qt's bridge passes boxes and points on as they are.
     QRect rect() const override
     {
-        if (!isValid())
-            return {};
-        return window_->onScreen(window_->surface()->box(*control_));
+        return isValid() ? window_->onScreen(tree().box(element())) : QRect();
     }
     QAccessible::Role role() const override
     {
-        return control_ != nullptr ? roleOf(control_->accessibleRole()) : QAccessible::NoRole;
+        return isValid() ? roleOf(tree().role(element())) : QAccessible::NoRole;
     }
     QAccessible::State state() const override
     {
@@ -115,10 +168,67 @@ public:
         return state;
     }
 
+protected:
+    virtual AccessibleElement element() const = 0;
+    AccessibleTree tree() const { return AccessibleTree(*window_->form()); }
+    FormWidget* formWidget() const { return window_; }
+
+private:
+    // The element whose child this one is.
+    AccessibleElement parentElement() const
+    {
+        const AccessibleElement self = element();
+        if (self.control != nullptr && tree().placeOf(*self.control))
+            return {nullptr, -1, kWholeTable};
+        return {};
+    }
+    // A label's lines are no objects here: its text interface gives them.
+    std::vector<AccessibleElement> children() const
+    {
+        std::vector<AccessibleElement> all;
+        if (isValid())
+            all = tree().children(element());
+        std::erase_if(all, [](const AccessibleElement& each) { return each.line >= 0; });
+        return all;
+    }
+
+    FormWidget* window_;
+};
+
+// A control the window draws (a label), and in the table one of its cells.
+class DrawnAccessible final : public DrawnPart,
+                              public QAccessibleActionInterface,
+                              public QAccessibleTableCellInterface,
+                              public QAccessibleTextInterface
+{
+public:
+    DrawnAccessible(FormWidget* window, Control* control) : DrawnPart(window), control_(control) {}
+
+    void retire() override { control_ = nullptr; }
+    Control* control() const { return control_; }
+
+    bool isValid() const override { return control_ != nullptr && formWidget()->form() != nullptr; }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (control_ == nullptr)
+            return {};
+        if (t == QAccessible::Description)
+            return spoken(control_->accessibleDescription());
+        return t == QAccessible::Name ? spoken(control_->accessibleName()) : QString();
+    }
+
     void* interface_cast(QAccessible::InterfaceType type) override
     {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
-                                                    : nullptr;
+        if (type == QAccessible::ActionInterface)
+            return static_cast<QAccessibleActionInterface*>(this);
+        // A text of several lines, which a reader goes through line by line.
+        if (type == QAccessible::TextInterface && isValid() && tree().childCount({control_}) > 0)
+            return static_cast<QAccessibleTextInterface*>(this);
+        // A heading is no cell: Qt's bridge tells its column itself.
+        if (type == QAccessible::TableCellInterface && place() && place()->row >= 0)
+            return static_cast<QAccessibleTableCellInterface*>(this);
+        return nullptr;
     }
 
     QStringList actionNames() const override
@@ -144,27 +254,169 @@ public:
         return localizedActionName(actionName);
     }
 
+    bool isSelected() const override { return false; }
+    QList<QAccessibleInterface*> columnHeaderCells() const override
+    {
+        return headerAt({-1, columnIndex()});
+    }
+    // The first column heads its rows, its own cells included: Qt's bridge
+    // asks a row's first cell for the row's header.
+    QList<QAccessibleInterface*> rowHeaderCells() const override
+    {
+        return headerAt({rowIndex(), 0});
+    }
+    int columnIndex() const override { return place() ? place()->column : -1; }
+    int rowIndex() const override { return place() ? place()->row : -1; }
+    int columnExtent() const override { return 1; }
+    int rowExtent() const override { return 1; }
+    QAccessibleInterface* table() const override { return tableOf(formWidget()); }
+
+    // The text is the name, a line feed after each line; nothing in it is
+    // selected, and it has no caret.
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int start, int end) const override { return whole().mid(start, end - start); }
+    int characterCount() const override { return static_cast<int>(whole().size()); }
+    // Each character as its line's box: the window draws the text line by line.
+    QRect characterRect(int offset) const override
+    {
+        const int line = lineAt(offset);
+        return line >= 0 ? formWidget()->onScreen(tree().box({control_, line})) : QRect();
+    }
+    int offsetAtPoint(const QPoint& point) const override
+    {
+        for (int line = 0; line < lineCount(); ++line)
+            if (characterRect(lineStart(line)).contains(point))
+                return lineStart(line);
+        return -1;
+    }
+    void scrollToSubstring(int, int) override {}
+    // Each line's language, as "language:ja;" over the whole line.
+    QString attributes(int offset, int* start, int* end) const override
+    {
+        const int line = lineAt(offset);
+        *start = line >= 0 ? lineStart(line) : 0;
+        *end = line >= 0 ? lineStart(line + 1) : characterCount();
+        const std::u16string language = line >= 0 ? tree().language({control_, line}) : u"";
+        return language.empty() ? QString()
+                                : QStringLiteral("language:%1;").arg(toQString(language));
+    }
+
+protected:
+    AccessibleElement element() const override { return {control_}; }
+
 private:
     // The core says whether a click on the control does something.
     bool clickable() const { return control_ != nullptr && !control_->accessibleAction().empty(); }
+    QString whole() const
+    {
+        return control_ != nullptr ? spoken(control_->accessibleName()) : QString();
+    }
+    int lineCount() const
+    {
+        return isValid() ? static_cast<int>(tree().childCount({control_})) : 0;
+    }
+    // Where a line starts in the text; past the last, the text's end.
+    int lineStart(int line) const
+    {
+        const QString text = whole();
+        int at = 0;
+        for (int i = 0; i < line && at >= 0; ++i)
+            at = text.indexOf(u'\n', at) < 0 ? -1 : text.indexOf(u'\n', at) + 1;
+        return at < 0 || line >= lineCount() ? static_cast<int>(text.size()) : at;
+    }
+    int lineAt(int offset) const
+    {
+        for (int line = lineCount() - 1; line >= 0; --line)
+            if (offset >= lineStart(line))
+                return offset < characterCount() ? line : -1;
+        return -1;
+    }
+    std::optional<TablePlace> place() const
+    {
+        return isValid() ? tree().placeOf(*control_) : std::nullopt;
+    }
+    QList<QAccessibleInterface*> headerAt(TablePlace at) const
+    {
+        Control* header = isValid() ? tree().at(at) : nullptr;
+        QAccessibleInterface* found =
+            header != nullptr ? interfaceOf(*formWidget(), *header) : nullptr;
+        return found != nullptr ? QList<QAccessibleInterface*>{found}
+                                : QList<QAccessibleInterface*>{};
+    }
 
-    FormWidget* window_;
     Control* control_;
 };
 
-// The labels' interfaces of each window, made once and kept until it retires.
-std::map<const FormWidget*, std::vector<QAccessible::Id>>& registry()
+// The controls the window shows as one table, its headings first.
+class TableAccessible final : public DrawnPart, public QAccessibleTableInterface
 {
-    static std::map<const FormWidget*, std::vector<QAccessible::Id>> labels;
-    return labels;
-}
+public:
+    explicit TableAccessible(FormWidget* window) : DrawnPart(window) {}
 
-DrawnAccessible* drawnInterface(const FormWidget* window, const Control& control)
+    void retire() override { retired_ = true; }
+    bool isValid() const override { return !retired_ && formWidget()->form() != nullptr; }
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::TableInterface ? static_cast<QAccessibleTableInterface*>(this)
+                                                   : nullptr;
+    }
+
+    QAccessibleInterface* caption() const override { return nullptr; }
+    QAccessibleInterface* summary() const override { return nullptr; }
+    QAccessibleInterface* cellAt(int row, int column) const override
+    {
+        Control* cell = isValid() ? tree().at({row, column}) : nullptr;
+        return cell != nullptr ? interfaceOf(*formWidget(), *cell) : nullptr;
+    }
+    int columnCount() const override
+    {
+        return isValid() ? static_cast<int>(tree().columnCount()) : 0;
+    }
+    int rowCount() const override { return isValid() ? static_cast<int>(tree().rowCount()) : 0; }
+    QString columnDescription(int column) const override { return nameAt({-1, column}); }
+    QString rowDescription(int row) const override { return nameAt({row, 0}); }
+
+    // Nothing in the table is selected.
+    int selectedCellCount() const override { return 0; }
+    QList<QAccessibleInterface*> selectedCells() const override { return {}; }
+    int selectedColumnCount() const override { return 0; }
+    int selectedRowCount() const override { return 0; }
+    QList<int> selectedColumns() const override { return {}; }
+    QList<int> selectedRows() const override { return {}; }
+    bool isColumnSelected(int) const override { return false; }
+    bool isRowSelected(int) const override { return false; }
+    bool selectRow(int) override { return false; }
+    bool selectColumn(int) override { return false; }
+    bool unselectRow(int) override { return false; }
+    bool unselectColumn(int) override { return false; }
+    void modelChange(QAccessibleTableModelChangeEvent*) override {}
+
+protected:
+    AccessibleElement element() const override { return {nullptr, -1, kWholeTable}; }
+
+private:
+    QString nameAt(TablePlace place) const
+    {
+        Control* control = isValid() ? tree().at(place) : nullptr;
+        return control != nullptr ? spoken(tree().name({control}, u" ")) : QString();
+    }
+
+    bool retired_ = false;
+};
+
+QAccessibleInterface* drawnInterface(const FormWidget* window, const Control& control)
 {
     auto it = registry().find(window);
     if (it == registry().end())
         return nullptr;
-    for (QAccessible::Id id : it->second) {
+    for (QAccessible::Id id : it->second.labels) {
         auto* drawn = static_cast<DrawnAccessible*>(QAccessible::accessibleInterface(id));
         if (drawn != nullptr && drawn->control() == &control)
             return drawn;
@@ -172,12 +424,12 @@ DrawnAccessible* drawnInterface(const FormWidget* window, const Control& control
     return nullptr;
 }
 
-// What a reader holds for a control: its widget's interface, or the drawn one.
-QAccessibleInterface* interfaceOf(FormWidget& window, const Control& control)
+QAccessibleInterface* tableOf(const FormWidget* window)
 {
-    if (PushButton* widget = widgetOf(window, control))
-        return QAccessible::queryAccessibleInterface(widget);
-    return drawnInterface(&window, control);
+    auto it = registry().find(window);
+    return it != registry().end() && it->second.table != 0
+               ? QAccessible::accessibleInterface(it->second.table)
+               : nullptr;
 }
 
 // The window's children: every label and button, in declaration order.
@@ -226,8 +478,8 @@ private:
         FormWidget* window = formWidget();
         if (window->form() == nullptr)
             return list;
-        for (Control* control : AccessibleTree(*window->form()).controls())
-            if (QAccessibleInterface* child = interfaceOf(*window, *control))
+        for (const AccessibleElement& element : AccessibleTree(*window->form()).children({}))
+            if (QAccessibleInterface* child = interfaceOf(*window, element))
                 list.push_back(child);
         return list;
     }
@@ -349,14 +601,19 @@ void installAccessibility()
 void describeWindow(FormWidget& window)
 {
     installAccessibility();
-    std::vector<QAccessible::Id>& ids = registry()[&window];
-    for (Control* control : AccessibleTree(*window.form()).controls()) {
+    DrawnParts& parts = registry()[&window];
+    const AccessibleTree tree(*window.form());
+    for (const auto& control : window.form()->controls()) {
+        if (control->accessibleRole() == AccessibleRole::None)
+            continue;
         if (PushButton* widget = widgetOf(window, *control))
             describe(*widget, *control);
         else
-            ids.push_back(
-                QAccessible::registerAccessibleInterface(new DrawnAccessible(&window, control)));
+            parts.labels.push_back(QAccessible::registerAccessibleInterface(
+                new DrawnAccessible(&window, control.get())));
     }
+    if (tree.rowCount() > 0)
+        parts.table = QAccessible::registerAccessibleInterface(new TableAccessible(&window));
 }
 
 void describe(QWidget& widget, const Control& control)
@@ -372,7 +629,7 @@ void nameChanged(FormWidget& window, const Control& control)
         describe(*widget, control);
         return;
     }
-    DrawnAccessible* drawn = drawnInterface(&window, control);
+    QAccessibleInterface* drawn = drawnInterface(&window, control);
     if (drawn == nullptr || !QAccessible::isActive())
         return;
     QAccessibleEvent event(drawn, QAccessible::NameChanged);
@@ -439,8 +696,11 @@ void forgetWindow(FormWidget& window)
     auto it = registry().find(&window);
     if (it == registry().end())
         return;
-    for (QAccessible::Id id : it->second) {
-        if (auto* drawn = static_cast<DrawnAccessible*>(QAccessible::accessibleInterface(id)))
+    std::vector<QAccessible::Id> ids = it->second.labels;
+    if (it->second.table != 0)
+        ids.push_back(it->second.table);
+    for (QAccessible::Id id : ids) {
+        if (auto* drawn = static_cast<DrawnPart*>(QAccessible::accessibleInterface(id)))
             drawn->retire();
         QAccessible::deleteAccessibleInterface(id);
     }

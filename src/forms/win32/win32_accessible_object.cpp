@@ -11,7 +11,8 @@ AccessibleTree AccessibleLink::tree() const
 {
     RECT client{};
     GetClientRect(host->hwnd(), &client);
-    return AccessibleTree(*form(), {client.right, client.bottom});
+    // MSAA readers find the chart's labels one by one, as before its table.
+    return AccessibleTree(*form(), {client.right, client.bottom}, TableShape::Flat);
 }
 
 Control* AccessibleLink::control(long id) const
@@ -36,9 +37,19 @@ struct Facts
 };
 
 // By AccessibleRole (None is never in the tree).
-constexpr std::array<long, 5> kRoles{ROLE_SYSTEM_CLIENT, ROLE_SYSTEM_STATICTEXT,
-                                     ROLE_SYSTEM_PUSHBUTTON, ROLE_SYSTEM_CLIENT,
-                                     ROLE_SYSTEM_DIALOG};
+constexpr std::array<long, 9> kRoles{
+    ROLE_SYSTEM_CLIENT, ROLE_SYSTEM_STATICTEXT, ROLE_SYSTEM_PUSHBUTTON,
+    ROLE_SYSTEM_CLIENT, ROLE_SYSTEM_DIALOG,     ROLE_SYSTEM_TABLE,
+    ROLE_SYSTEM_ROW,    ROLE_SYSTEM_CELL,       ROLE_SYSTEM_COLUMNHEADER};
+
+// The element an object of its own belongs to: a row to the table, anything
+// else to the client area.
+AccessibleElement parentOf(const AccessibleElement& element)
+{
+    if (element.control == nullptr && element.tableRow >= 0)
+        return {nullptr, -1, kWholeTable};
+    return {};
+}
 
 // The answers, in the form a reader takes them.
 HRESULT put(BSTR* out, const std::u16string& text)
@@ -115,8 +126,8 @@ public:
     STDMETHOD(get_accParent)(IDispatch** out) override
     {
         return on(selfId(), out, [&](const AccessibleElement&) {
-            if (self_.control != nullptr)
-                return *out = makeAccessibleObject(link_), S_OK;
+            if (!(self_ == AccessibleElement{}))
+                return *out = makeAccessibleObject(link_, parentOf(self_)), S_OK;
             return AccessibleObjectFromWindow(host().hwnd(), static_cast<DWORD>(OBJID_WINDOW),
                                               __uuidof(IDispatch), reinterpret_cast<void**>(out));
         });
@@ -141,8 +152,9 @@ public:
     {
         return on(selfId(), out, [&](const AccessibleElement& self) {
             const Control* focused = link_->tree().focus();
-            if (self.control != nullptr)
-                return focused == self.control ? put(out, CHILDID_SELF) : S_FALSE;
+            if (!(self == AccessibleElement{}))
+                return self.control != nullptr && focused == self.control ? put(out, CHILDID_SELF)
+                                                                          : S_FALSE;
             if (focused != nullptr)
                 return child(link_->idOf(*focused), out);
             return GetFocus() == host().hwnd() ? put(out, CHILDID_SELF) : S_FALSE;
@@ -267,10 +279,11 @@ private:
         return facts;
     }
 
-    // A child that is an object of its own: a label of several lines.
+    // A child that is an object of its own: the table, its rows, a label of
+    // several lines.
     bool isObject(const AccessibleElement& child) const
     {
-        return child.control != nullptr && link_->tree().isParent(child);
+        return !(child == AccessibleElement{}) && link_->tree().isParent(child);
     }
     // A child as a reader gets it: an object of its own, or an id of this one.
     HRESULT child(long id, VARIANT* out) const
@@ -284,7 +297,7 @@ private:
     }
 
     std::shared_ptr<AccessibleLink> link_;
-    AccessibleElement self_; // the client area, or a label of several lines
+    AccessibleElement self_; // the client area, the table, a row, or a label of several lines
 };
 
 } // namespace
