@@ -33,8 +33,6 @@ PixelRect joined(PixelRect a, const PixelRect& b)
 
 std::optional<TablePlace> AccessibleTree::placeOf(const Control& control) const
 {
-    if (shape_ == TableShape::Flat)
-        return std::nullopt;
     const ReaderTable& table = form_.readerTable();
     for (std::size_t column = 0; column < table.columnHeaders.size(); ++column)
         if (table.columnHeaders[column] == &control)
@@ -59,13 +57,12 @@ Control* AccessibleTree::at(TablePlace place) const
 
 long AccessibleTree::rowCount() const
 {
-    return shape_ == TableShape::Flat ? 0 : static_cast<long>(form_.readerTable().rows.size());
+    return static_cast<long>(form_.readerTable().rows.size());
 }
 
 long AccessibleTree::columnCount() const
 {
-    return shape_ == TableShape::Flat ? 0
-                                      : static_cast<long>(form_.readerTable().columnHeaders.size());
+    return static_cast<long>(form_.readerTable().columnHeaders.size());
 }
 
 std::vector<AccessibleElement> AccessibleTree::children(const AccessibleElement& parent) const

@@ -40,14 +40,11 @@ enum class AccessibleStep : std::uint8_t
 };
 
 // How a platform's readers take a table: its cells as its children, the
-// headings first (AT-SPI); rows of cells, the headings' row first (MSAA's
-// table roles); or no table, its controls the client area's own children
-// as any others.
+// headings first (AT-SPI); or rows of cells, the headings' row first (MSAA).
 enum class TableShape : std::uint8_t
 {
     Cells,
     Rows,
-    Flat,
 };
 
 // Where a control stands in the window's table: row -1 is the headings'.

@@ -112,6 +112,10 @@ public:
     // says its caption. The backend asks again whenever a property changes.
     std::function<std::u16string()> AccessibleName;
     std::u16string accessibleName() const;
+    // The name also says something of `source` (a count, say): a change of
+    // `source` renames this control too, and a reader is told.
+    void setNameSource(const Control* source) { nameSource_ = source; }
+    const Control* nameSource() const { return nameSource_; }
     // What a screen reader says after the name: what the control does, for
     // example. Unset, nothing. While the control carries an announcement of
     // its window (Form::announce), the announcement instead.
@@ -146,6 +150,7 @@ private:
     Form& owner_;
     const ControlRow& row_;
     ControlPeer* peer_ = nullptr;
+    const Control* nameSource_ = nullptr;
 };
 
 class Label final : public Control

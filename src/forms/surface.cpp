@@ -498,11 +498,17 @@ void FormSurface::changed(Control& control, Property property)
     if (peer_ == nullptr)
         return;
     peer_->invalidate(dirty);
-    std::u16string name = control.accessibleName();
-    if (name == entry->toldName)
-        return;
-    entry->toldName = std::move(name);
-    peer_->renamed(control);
+    const auto tell = [this](Entry& renamed) {
+        std::u16string name = renamed.control->accessibleName();
+        if (name == renamed.toldName)
+            return;
+        renamed.toldName = std::move(name);
+        peer_->renamed(*renamed.control);
+    };
+    tell(*entry);
+    for (Entry& other : entries_)
+        if (other.control->nameSource() == &control)
+            tell(other);
 }
 
 } // namespace forms

@@ -108,6 +108,7 @@ void MainWindow::nameControls()
         heading.AccessibleName = [column, &shift] {
             return column + u", shift " + shift.Caption();
         };
+        heading.setNameSource(&shift);
         chart.columnHeaders.push_back(&heading);
         forms::CommandButton& up = button("up_" + digit);
         forms::CommandButton& down = button("dn_" + digit);

@@ -15,7 +15,7 @@
 
 namespace testplatform {
 
-const forms::TableShape kReaderShape = forms::TableShape::Flat;
+const forms::TableShape kReaderShape = forms::TableShape::Rows;
 
 namespace {
 

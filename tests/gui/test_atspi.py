@@ -154,7 +154,8 @@ class ScreenReader(MainWindowTest):
             self.assertEqual(table.getColumnHeader(column).name, headers[column], place)
             if "TableCell" in pyatspi.listInterfaces(target):
                 here = target.queryTableCell()
-                self.assertEqual(tuple(here.position), (row, column), place)
+                # AT-SPI 2.5x gives whether it found the cell first.
+                self.assertEqual(tuple(here.position)[-2:], (row, column), place)
                 self.assertEqual([h.name for h in here.get_column_header_cells()],
                                  [headers[column]], place)
         self.assertEqual(self.controls["conv(24)"].name, "F sharp or G flat")
@@ -213,6 +214,7 @@ class ScreenReader(MainWindowTest):
         self.press_accessible("up_3")
         changed = {f"conv({40 + r})": WORDS[(r + 1) % 12] for r in range(12)}
         changed["ud_3"] = "Converted_3 shift 1"
+        changed["Label101(2)"] = "Converted_3, shift 1"  # the heading says its count
         self.until(lambda: set(changed.items()) <= set(self.heard), "the new names of column 3")
         # Then mark C: its row announces; nothing else has said a word.
         self.press_accessible("org(0)")

@@ -469,8 +469,10 @@ TEST_CASE("a reader is told of a label's name once each time it really changes")
     probe::ProbeForm form;
     form.Load();
     Label& single = form.label("single");
+    Label& count = form.labelArray("cells")(5);
     std::u16string state;
-    single.AccessibleName = [&] { return single.Caption() + state; };
+    single.AccessibleName = [&] { return single.Caption() + state + count.Caption(); };
+    single.setNameSource(&count);
     PeerLog log;
     form.surface()->setPeer(&log);
     struct Step
@@ -496,6 +498,8 @@ TEST_CASE("a reader is told of a label's name once each time it really changes")
              single.setCaption(u"start");
          },
          {"single"}},
+        {"the name follows its source", [&] { count.setCaption(u" 2"); }, {"cells(5)", "single"}},
+        {"a source's change that keeps the name", [&] { count.setForeColor(kWhite); }, {}},
     };
     for (const Step& step : steps) {
         INFO(std::string(step.name));

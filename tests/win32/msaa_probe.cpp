@@ -51,6 +51,10 @@ struct Session
     IAccessible* root = nullptr;
     model::KeyTableModel table;
     const std::vector<const forms::ControlRow*> rows = msaa::readable(ui::kMainLayout);
+    // Where a reader finds each of `rows`: a child of the client area, or of
+    // one of the chart's rows; and the objects of the chart and its rows.
+    std::vector<msaa::Element> at;
+    std::vector<IAccessible*> objects;
     // What a reader hears of the program from its very start.
     std::unique_ptr<msaa::Listener> reader;
     std::vector<msaa::Heard> heardAtStart;
@@ -59,6 +63,10 @@ struct Session
     void finish()
     {
         reader.reset();
+        for (IAccessible* object : objects)
+            object->Release();
+        objects.clear();
+        at.clear();
         if (root != nullptr)
             root->Release();
         root = nullptr;
@@ -71,12 +79,12 @@ struct Session
         }
     }
 
-    long idOf(std::string_view name, int index = forms::kNoIndex) const
+    msaa::Element element(std::string_view name, int index = forms::kNoIndex) const
     {
-        for (std::size_t i = 0; i < rows.size(); ++i)
+        for (std::size_t i = 0; i < rows.size() && i < at.size(); ++i)
             if (rows[i]->name == name && rows[i]->index == index)
-                return static_cast<long>(i) + 1;
-        return 0;
+                return at[i];
+        return {root, 0};
     }
 };
 
@@ -150,6 +158,75 @@ POINT clientOrigin(HWND hwnd)
     return origin;
 }
 
+// The main window's controls in the order a reader goes through them: the
+// chart stands where its first control is declared, its headings first,
+// then row by row.
+std::vector<std::pair<std::string_view, int>> readingOrder()
+{
+    std::vector<std::pair<std::string_view, int>> order{{"help_pb", forms::kNoIndex},
+                                                        {"up_1", forms::kNoIndex},
+                                                        {"dn_1", forms::kNoIndex},
+                                                        {"Label100", forms::kNoIndex},
+                                                        {"Label101", 0},
+                                                        {"Label101", 1},
+                                                        {"Label101", 2}};
+    for (int r = 0; r < 12; ++r)
+        for (int column : {-1, 0, 20, 40})
+            order.emplace_back(column < 0 ? "org" : "conv", column < 0 ? r : column + r);
+    for (std::string_view rest : {"ud_1", "up_2", "dn_2", "dn_3", "up_3", "ud_2", "ud_3", "reset"})
+        order.emplace_back(rest, forms::kNoIndex);
+    return order;
+}
+
+// Every simple element under `parent`, in order, as a reader walks the tree;
+// the objects met on the way are kept.
+void collect(IAccessible* parent, std::vector<msaa::Element>& found,
+             std::vector<IAccessible*>& objects)
+{
+    std::vector<VARIANT> children(static_cast<std::size_t>(msaa::childCount(parent)));
+    LONG got = 0;
+    AccessibleChildren(parent, 0, static_cast<LONG>(children.size()), children.data(), &got);
+    for (LONG i = 0; i < got; ++i) {
+        VARIANT& child = children[static_cast<std::size_t>(i)];
+        if (child.vt == VT_I4) {
+            found.push_back({parent, child.lVal});
+            continue;
+        }
+        IAccessible* object = nullptr;
+        if (child.vt == VT_DISPATCH && child.pdispVal != nullptr)
+            child.pdispVal->QueryInterface(__uuidof(IAccessible),
+                                           reinterpret_cast<void**>(&object));
+        VariantClear(&child);
+        if (object != nullptr) {
+            objects.push_back(object);
+            collect(object, found, objects);
+        }
+    }
+}
+
+// The element a reader reaches at a point of the screen, going down from
+// the client area through the objects the hit tests give.
+msaa::Element hitAt(IAccessible* root, POINT at, std::vector<IAccessible*>& objects)
+{
+    IAccessible* object = root;
+    for (;;) {
+        VARIANT hit;
+        VariantInit(&hit);
+        if (object->accHitTest(at.x, at.y, &hit) != S_OK)
+            return {object, -1};
+        if (hit.vt == VT_I4)
+            return {object, hit.lVal};
+        IAccessible* inner = nullptr;
+        if (hit.vt == VT_DISPATCH && hit.pdispVal != nullptr)
+            hit.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&inner));
+        VariantClear(&hit);
+        if (inner == nullptr)
+            return {object, -1};
+        objects.push_back(inner);
+        object = inner;
+    }
+}
+
 // A control of the help window's layout.
 const forms::ControlRow& helpRow(std::string_view name)
 {
@@ -167,8 +244,8 @@ std::string namesUnlikeTheModel()
     Session& s = session();
     std::string unlike;
     int shown = 0;
-    for (std::size_t i = 0; i < s.rows.size() && shown < 5; ++i) {
-        const std::u16string got = msaa::name({s.root, static_cast<long>(i) + 1});
+    for (std::size_t i = 0; i < s.rows.size() && i < s.at.size() && shown < 5; ++i) {
+        const std::u16string got = msaa::name(s.at[i]);
         const std::u16string want = msaa::expectedName(*s.rows[i], s.table);
         if (got != want) {
             ++shown;
@@ -190,9 +267,9 @@ void pressAndFollow(std::string_view name, int index, model::Step step,
     s.reader->heard.clear();
     INFO("pressing ", std::string(name),
          index != forms::kNoIndex ? "(" + std::to_string(index) + ")" : "");
-    const long id = s.idOf(name, index);
-    CHECK(id != 0);
-    CHECK_EQ(s.root->accDoDefaultAction(msaa::childId(id)), S_OK);
+    const msaa::Element e = s.element(name, index);
+    CHECK(e.id != 0);
+    CHECK_EQ(e.object->accDoDefaultAction(msaa::childId(e.id)), S_OK);
     s.table.apply(step);
     std::string unlike;
     msaa::until([&] {
@@ -291,6 +368,18 @@ TEST_CASE("the program starts and its main window answers")
     if (s.main != nullptr)
         s.root = clientObject(s.main);
     CHECK(s.root != nullptr);
+    if (s.root != nullptr) {
+        std::vector<msaa::Element> found;
+        collect(s.root, found, s.objects);
+        const auto order = readingOrder();
+        REQUIRE_EQ(found.size(), order.size());
+        for (const forms::ControlRow* row : s.rows) {
+            const auto place = std::find(order.begin(), order.end(),
+                                         std::pair<std::string_view, int>(row->name, row->index));
+            REQUIRE(place != order.end());
+            s.at.push_back(found[static_cast<std::size_t>(place - order.begin())]);
+        }
+    }
     s.reader->settle();
     s.heardAtStart = s.reader->heard;
 }
@@ -309,16 +398,40 @@ TEST_CASE("the client area holds every control but the lines")
     OffsetRect(&client, origin.x, origin.y);
     CHECK_EQ(msaa::location(root), client);
 
-    // 48 cells, 4 headings, 3 shift labels and 8 buttons, as simple elements.
-    CHECK_EQ(msaa::childCount(s.root), 63L);
-    VARIANT children[70];
+    // 3 shift labels and 8 buttons as simple elements, and the chart, an
+    // object of its own: a row of 4 headings, then 12 rows of 4 cells.
+    CHECK_EQ(msaa::childCount(s.root), 12L);
+    VARIANT children[20];
     LONG got = 0;
-    CHECK_EQ(AccessibleChildren(s.root, 0, 70, children, &got), S_FALSE);
-    CHECK_EQ(got, 63L);
+    CHECK_EQ(AccessibleChildren(s.root, 0, 20, children, &got), S_FALSE);
+    CHECK_EQ(got, 12L);
     for (LONG i = 0; i < got; ++i) {
-        CHECK_EQ(children[i].vt, VARTYPE(VT_I4));
-        CHECK_EQ(children[i].lVal, i + 1);
+        CHECK_EQ(children[i].vt, VARTYPE(i == 3 ? VT_DISPATCH : VT_I4));
+        if (children[i].vt == VT_I4)
+            CHECK_EQ(children[i].lVal, i + 1);
         VariantClear(&children[i]);
+    }
+    REQUIRE_EQ(s.objects.size(), std::size_t(14));
+    const Element chart{s.objects[0], CHILDID_SELF};
+    CHECK_EQ(msaa::role(chart), long(ROLE_SYSTEM_TABLE));
+    CHECK_EQ(msaa::name(chart), std::u16string(u"Key chart"));
+    CHECK_EQ(msaa::childCount(s.objects[0]), 13L);
+    for (std::size_t r = 1; r < s.objects.size(); ++r) {
+        const Element row{s.objects[r], CHILDID_SELF};
+        INFO("row ", r - 1);
+        CHECK_EQ(msaa::role(row), long(ROLE_SYSTEM_ROW));
+        CHECK_EQ(msaa::name(row), r == 1 ? std::u16string() : msaa::kWords[r - 2]);
+        CHECK_EQ(msaa::childCount(s.objects[r]), 4L);
+        IDispatch* parent = nullptr;
+        CHECK_EQ(s.objects[r]->get_accParent(&parent), S_OK);
+        IAccessible* table = nullptr;
+        if (parent != nullptr) {
+            parent->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&table));
+            parent->Release();
+        }
+        CHECK((table != nullptr && msaa::role({table, CHILDID_SELF}) == ROLE_SYSTEM_TABLE));
+        if (table != nullptr)
+            table->Release();
     }
 }
 
@@ -330,9 +443,9 @@ TEST_CASE("every control says what it is and stands in its place")
     const int dpi = forms::win32::windowDpi(s.main);
     CAPTURE(dpi);
     int cells = 0, counts = 0, buttons = 0;
-    for (std::size_t i = 0; i < s.rows.size(); ++i) {
+    for (std::size_t i = 0; i < s.rows.size() && i < s.at.size(); ++i) {
         const forms::ControlRow& row = *s.rows[i];
-        const Element e{s.root, static_cast<long>(i) + 1};
+        const Element e = s.at[i];
         // Where it stands, in the client area, against where the layout puts it.
         const RECT box = msaa::location(e);
         RECT inClient = box;
@@ -342,9 +455,9 @@ TEST_CASE("every control says what it is and stands in its place")
         CAPTURE(inClient);
         CAPTURE(layout);
         CHECK_EQ(msaa::name(e), msaa::expectedName(row, s.table));
-        CHECK_EQ(msaa::description(e), msaa::expectedDescription(row));
+        CHECK_EQ(msaa::description(e), msaa::expectedDescription(row, s.table));
         const bool button = msaa::isButton(row);
-        CHECK_EQ(msaa::role(e), long(button ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_STATICTEXT));
+        CHECK_EQ(msaa::role(e), msaa::expectedRole(row));
         long wantState = button ? STATE_SYSTEM_FOCUSABLE : 0;
         if (row.name == "dn_1")
             wantState |= STATE_SYSTEM_FOCUSED;
@@ -363,24 +476,26 @@ TEST_CASE("every control says what it is and stands in its place")
     VariantInit(&focus);
     CHECK_EQ(s.root->get_accFocus(&focus), S_OK);
     CHECK_EQ(focus.vt, VARTYPE(VT_I4));
-    CHECK_EQ(focus.lVal, s.idOf("dn_1"));
+    CHECK_EQ(focus.lVal, s.element("dn_1").id);
 }
 
 TEST_CASE("hit-testing and navigation")
 {
     Session& s = session();
     REQUIRE(s.root != nullptr);
-    for (std::size_t i = 0; i < s.rows.size(); ++i) {
-        const long id = static_cast<long>(i) + 1;
-        const RECT box = msaa::location({s.root, id});
-        VARIANT hit;
-        VariantInit(&hit);
-        s.root->accHitTest((box.left + box.right) / 2, (box.top + box.bottom) / 2, &hit);
+    // Down through the chart and its rows to the very element.
+    std::vector<IAccessible*> objects;
+    for (std::size_t i = 0; i < s.rows.size() && i < s.at.size(); ++i) {
+        const RECT box = msaa::location(s.at[i]);
+        const Element hit =
+            hitAt(s.root, {(box.left + box.right) / 2, (box.top + box.bottom) / 2}, objects);
         INFO("at ", testing::utf8(msaa::displayName(*s.rows[i])));
-        CHECK_EQ(hit.vt, VARTYPE(VT_I4));
-        CHECK_EQ(hit.lVal, id);
-        VariantClear(&hit);
+        CHECK_EQ(msaa::role(hit), msaa::role(s.at[i]));
+        CHECK_EQ(msaa::name(hit), msaa::name(s.at[i]));
+        CHECK_EQ(msaa::location(hit), box);
     }
+    for (IAccessible* object : objects)
+        object->Release();
     const POINT origin = clientOrigin(s.main);
     VARIANT hit;
     VariantInit(&hit);
@@ -391,18 +506,25 @@ TEST_CASE("hit-testing and navigation")
     CHECK_EQ(s.root->accHitTest(origin.x - 5, origin.y - 5, &hit), S_FALSE);
     CHECK_EQ(hit.vt, VARTYPE(VT_EMPTY));
 
+    // A child id, 0 for the chart (an object of its own), -1 for none.
     auto navigate = [&](long direction, long from) {
         VARIANT end;
         VariantInit(&end);
         const HRESULT hr = s.root->accNavigate(direction, msaa::childId(from), &end);
-        return hr == S_OK && end.vt == VT_I4 ? end.lVal : -1;
+        const long to = hr != S_OK              ? -1
+                        : end.vt == VT_I4       ? end.lVal
+                        : end.vt == VT_DISPATCH ? 0
+                                                : -1;
+        VariantClear(&end);
+        return to;
     };
     CHECK_EQ(navigate(NAVDIR_FIRSTCHILD, CHILDID_SELF), 1L);
-    CHECK_EQ(navigate(NAVDIR_LASTCHILD, CHILDID_SELF), 63L);
+    CHECK_EQ(navigate(NAVDIR_LASTCHILD, CHILDID_SELF), 12L);
     CHECK_EQ(navigate(NAVDIR_NEXT, 5), 6L);
-    CHECK_EQ(navigate(NAVDIR_PREVIOUS, 5), 4L);
+    CHECK_EQ(navigate(NAVDIR_PREVIOUS, 5), 0L);
+    CHECK_EQ(navigate(NAVDIR_NEXT, 3), 0L);
     CHECK_EQ(navigate(NAVDIR_PREVIOUS, 1), -1L);
-    CHECK_EQ(navigate(NAVDIR_NEXT, 63), -1L);
+    CHECK_EQ(navigate(NAVDIR_NEXT, 12), -1L);
 
     // The parent is the system's object of the window itself, which names the window.
     IDispatch* parent = nullptr;
@@ -442,13 +564,12 @@ TEST_CASE("button windows answer as their elements")
         RECT window{};
         GetWindowRect(button, &window);
         CHECK_EQ(msaa::location(e), window);
-        long id = 0;
-        for (long child = 1; child <= long(s.rows.size()) && id == 0; ++child)
-            if (msaa::name({s.root, child}) == msaa::name(e))
-                id = child;
-        CHECK(msaa::isButton(*s.rows[static_cast<std::size_t>(id > 0 ? id - 1 : 0)]));
-        if (id != 0)
-            CHECK_EQ(msaa::description(e), msaa::description({s.root, id}));
+        std::size_t found = 0;
+        while (found < s.at.size() && msaa::name(s.at[found]) != msaa::name(e))
+            ++found;
+        REQUIRE(found < s.at.size());
+        CHECK(msaa::isButton(*s.rows[found]));
+        CHECK_EQ(msaa::description(e), msaa::description(s.at[found]));
         CHECK_EQ(msaa::role(e), long(ROLE_SYSTEM_PUSHBUTTON));
         CHECK_EQ(msaa::defaultAction(e), std::u16string(u"Press"));
         CHECK((msaa::state(e) & STATE_SYSTEM_FOCUSABLE) != 0);
@@ -561,8 +682,7 @@ TEST_CASE("pressing the Original E marks its row")
 {
     REQUIRE(session().root != nullptr);
     pressAndFollow("org", 4, {model::Action::Org, 4}, "E, marked: E in all three");
-    CHECK_EQ(msaa::defaultAction({session().root, session().idOf("org", 4)}),
-             std::u16string(u"Unmark"));
+    CHECK_EQ(msaa::defaultAction(session().element("org", 4)), std::u16string(u"Unmark"));
 }
 
 TEST_CASE("pressing Up under Converted_1 shifts all three")
@@ -571,9 +691,7 @@ TEST_CASE("pressing Up under Converted_1 shifts all three")
     REQUIRE(s.root != nullptr);
     pressAndFollow("up_1", forms::kNoIndex, {model::Action::Up1});
     // Pressed as a click does it, the button has taken the focus.
-    const auto focused = [&] {
-        return msaa::state({s.root, s.idOf("up_1")}) & STATE_SYSTEM_FOCUSED;
-    };
+    const auto focused = [&] { return msaa::state(s.element("up_1")) & STATE_SYSTEM_FOCUSED; };
     CHECK(msaa::until(focused));
 }
 
@@ -589,10 +707,8 @@ TEST_CASE("pressing the other buttons, and unmarking")
     pressAndFollow("reset", forms::kNoIndex, {model::Action::Reset});
     // Labels that a click does nothing for have no action to press.
     Session& s = session();
-    CHECK_EQ(s.root->accDoDefaultAction(msaa::childId(s.idOf("conv", 4))),
-             HRESULT(DISP_E_MEMBERNOTFOUND));
-    CHECK_EQ(s.root->accDoDefaultAction(msaa::childId(s.idOf("ud_1"))),
-             HRESULT(DISP_E_MEMBERNOTFOUND));
+    for (const msaa::Element e : {s.element("conv", 4), s.element("ud_1")})
+        CHECK_EQ(e.object->accDoDefaultAction(msaa::childId(e.id)), HRESULT(DISP_E_MEMBERNOTFOUND));
     CHECK_EQ(s.root->accDoDefaultAction(msaa::childId(64)), HRESULT(E_INVALIDARG));
 }
 
@@ -602,7 +718,7 @@ TEST_CASE("the help window reads as its nine lines")
 {
     Session& s = session();
     REQUIRE(s.root != nullptr);
-    CHECK_EQ(s.root->accDoDefaultAction(msaa::childId(s.idOf("help_pb"))), S_OK);
+    CHECK_EQ(s.root->accDoDefaultAction(msaa::childId(s.element("help_pb").id)), S_OK);
     HWND help = nullptr;
     REQUIRE(msaa::until([&] { return (help = windowTitled(L"HELP")) != nullptr; }));
     IAccessible* root = clientObject(help);
@@ -693,7 +809,7 @@ TEST_CASE("the help window reads as its nine lines")
     text->Release();
     root->Release();
     // The main window goes on answering.
-    CHECK_EQ(msaa::name({s.root, s.idOf("ud_1")}), std::u16string(u"Converted_1 shift 0"));
+    CHECK_EQ(msaa::name(s.element("ud_1")), std::u16string(u"Converted_1 shift 0"));
 }
 
 TEST_CASE("closing the main window ends the program")

@@ -338,15 +338,23 @@ inline std::u16string expectedName(const forms::ControlRow& row, const model::Ke
 }
 
 // What a control of the main window says it does: a button its action with
-// its chain, an Original cell the key that marks it, nothing for the rest.
-inline std::u16string expectedDescription(const forms::ControlRow& row)
+// its chain, an Original cell its column and the key that marks it, a
+// converted cell its column and row, nothing for the rest.
+inline std::u16string expectedDescription(const forms::ControlRow& row,
+                                          const model::KeyTableModel& table)
 {
     const std::string_view n = row.name;
     if (n == "org") {
         static const char16_t* const kKeys[12] = {u"C",       u"Shift+C", u"D",       u"Shift+D",
                                                   u"E",       u"F",       u"Shift+F", u"G",
                                                   u"Shift+G", u"A",       u"Shift+A", u"B"};
-        return u"Key " + std::u16string(kKeys[row.index]);
+        return u"Original. Key " + std::u16string(kKeys[row.index]);
+    }
+    if (n == "conv") {
+        const int k = row.index / 20, r = row.index % 20;
+        const bool marked = table.marked[static_cast<std::size_t>(r)];
+        return column(k + 1) + u", shift " + number(table.counts[static_cast<std::size_t>(k)]) +
+               u", row " + kWords[r] + (marked ? u", marked" : u"");
     }
     if (n == "reset")
         return u"Sets every count to 0 and clears every mark";
@@ -363,6 +371,16 @@ inline std::u16string expectedDescription(const forms::ControlRow& row)
 inline bool isButton(const forms::ControlRow& row)
 {
     return row.kind == forms::ControlKind::CommandButton;
+}
+
+// What a reader takes it for: the chart's cells and headings as a table's.
+inline long expectedRole(const forms::ControlRow& row)
+{
+    if (isButton(row))
+        return ROLE_SYSTEM_PUSHBUTTON;
+    if (row.name == "org" || row.name == "conv")
+        return ROLE_SYSTEM_CELL;
+    return row.name.starts_with("Label") ? ROLE_SYSTEM_COLUMNHEADER : ROLE_SYSTEM_STATICTEXT;
 }
 
 // What pressing it is called: buttons "Press", Original cells "Mark" or

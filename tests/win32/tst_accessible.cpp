@@ -8,6 +8,7 @@
 #include "testing.h"
 #include "win32_test.h"
 
+#include "forms/accessible.h"
 #include "ui/help_window.h"
 #include "ui/layouts.h"
 #include "ui/main_window.h"
@@ -23,28 +24,31 @@ using wintest::hwndOf;
 
 namespace {
 
-const std::vector<const ControlRow*>& mainRows()
-{
-    static const std::vector<const ControlRow*> rows = msaa::readable(ui::kMainLayout);
-    return rows;
-}
+// The main window while a test has it.
+const Form* shownMain = nullptr;
 
-// The child id of a control of the main window.
+// The id a reader's events name a control of the main window by: its place
+// among the client area's children, or within the chart its own id.
 long idOf(std::string_view name, int index = kNoIndex)
 {
-    const auto& rows = mainRows();
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (rows[i]->name == name && rows[i]->index == index)
-            return static_cast<long>(i) + 1;
-    return 0;
+    const Control* control =
+        shownMain != nullptr ? shownMain->find(name, static_cast<std::int16_t>(index)) : nullptr;
+    return control != nullptr
+               ? forms::AccessibleTree(*shownMain, {}, forms::TableShape::Rows).indexOf(*control)
+               : 0;
 }
 
 std::string described(LONG child)
 {
-    const auto& rows = mainRows();
-    if (child < 1 || static_cast<std::size_t>(child) > rows.size())
-        return child == CHILDID_SELF ? "the window" : "?";
-    return testing::utf8(msaa::displayName(*rows[static_cast<std::size_t>(child - 1)]));
+    if (child == CHILDID_SELF)
+        return "the window";
+    if (shownMain == nullptr)
+        return "?";
+    const forms::AccessibleTree tree(*shownMain, {}, forms::TableShape::Rows);
+    for (const auto& control : shownMain->controls())
+        if (tree.indexOf(*control) == child)
+            return control->displayName();
+    return "?";
 }
 
 // The child id of the button whose own window this is, or 0.
@@ -109,12 +113,16 @@ struct Shown
     ui::MainWindow main;
     Shown()
     {
+        shownMain = &main;
         main.Show();
         SetForegroundWindow(hwndOf(main));
         // Active, with the focus where it starts: what an action tells
         // reaches a reader through the button with the focus.
         CHECK(msaa::until([&] { return GetFocus() == hwndOf(main.button("dn_1")); }));
     }
+    ~Shown() { shownMain = nullptr; }
+    Shown(const Shown&) = delete;
+    Shown& operator=(const Shown&) = delete;
 };
 
 } // namespace

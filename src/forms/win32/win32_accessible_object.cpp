@@ -11,8 +11,7 @@ AccessibleTree AccessibleLink::tree() const
 {
     RECT client{};
     GetClientRect(host->hwnd(), &client);
-    // MSAA readers find the chart's labels one by one, as before its table.
-    return AccessibleTree(*form(), {client.right, client.bottom}, TableShape::Flat);
+    return AccessibleTree(*form(), {client.right, client.bottom}, TableShape::Rows);
 }
 
 Control* AccessibleLink::control(long id) const
