@@ -22,6 +22,7 @@ from harness.wine import DEADLINE, Wine, numbers
 
 WINE_ENV, STATE, EXE, PROBE = sys.argv[1:5]
 DPI = int(sys.argv[5])
+MSAA_PROBE = sys.argv[6]
 scale = Scale(DPI)
 T = scale.thickness
 
@@ -63,6 +64,15 @@ class RealWindow(unittest.TestCase):
 
     def shot(self):
         return self.wine.client("Marelo")[0]
+
+    def test_readers_find_each_control_where_it_is_drawn(self):
+        """From another process, as a screen reader or a magnifier: each
+        control's box and a hit test at its middle, at this density."""
+        cases = ("the program starts*,every control says*,hit-testing*,"
+                 "closing the main window*")
+        result = self.wine.wine(MSAA_PROBE, EXE, f"-tc={cases}")
+        self.assertEqual(result.returncode, 0, result.stdout[-4000:] + result.stderr[-1000:])
+        self.assertIn("4 passed", result.stdout)
 
     def click(self, point, title="Marelo"):
         """A click at a 96-dpi position of the layout."""
@@ -202,4 +212,4 @@ class RealWindow(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(argv=sys.argv[:1] + sys.argv[6:], verbosity=2)
+    unittest.main(argv=sys.argv[:1] + sys.argv[7:], verbosity=2)
