@@ -129,8 +129,8 @@ struct Shown
 
 // The list a reader hears for one click on Up under Converted_1 with E marked:
 // the focus comes to the button (told by the system, of the button's own
-// window), then the three counts and the 36 converted cells change their
-// names, column by column, each once, and last the button with the focus
+// window), then the three counts, their headings and the 36 converted cells
+// change their names, column by column, each once, and last the button with the focus
 // tells what the press did.
 TEST_CASE("a click on Up under Converted_1 with E marked tells the focus, then every count and "
           "its column")
@@ -170,11 +170,14 @@ TEST_CASE("a click on Up under Converted_1 with E marked tells the focus, then e
             h.child = buttonOf(main, h.hwnd);
     const std::vector<std::string> got = said(told);
 
-    // Expected: the focus, then ud_1 and its column, ud_2 and its, ud_3 and its.
+    // Expected: the focus, then ud_1, its heading and its column, the same
+    // for ud_2 and for ud_3.
     std::vector<std::string> expected{said(EVENT_OBJECT_FOCUS, idOf("up_1"), u"Up, Converted_1")};
     for (int k = 1; k <= 3; ++k) {
         expected.push_back(said(EVENT_OBJECT_NAMECHANGE, idOf("ud_" + std::to_string(k)),
                                 msaa::column(k) + u" shift 1"));
+        expected.push_back(
+            said(EVENT_OBJECT_NAMECHANGE, idOf("Label101", k - 1), msaa::column(k) + u", shift 1"));
         for (int r = 0; r < 12; ++r)
             expected.push_back(said(EVENT_OBJECT_NAMECHANGE, idOf("conv", 20 * (k - 1) + r),
                                     msaa::kWords[(r + 1) % 12] + (r == 4 ? u", marked" : u"")));
