@@ -498,12 +498,15 @@ void FormSurface::changed(Control& control, Property property)
     if (peer_ == nullptr)
         return;
     peer_->invalidate(dirty);
+    // A window not shown yet is read as it stands when it shows: the lines
+    // a help text is built from, one by one, are no news to a reader.
     const auto tell = [this](Entry& renamed) {
         std::u16string name = renamed.control->accessibleName();
         if (name == renamed.toldName)
             return;
         renamed.toldName = std::move(name);
-        peer_->renamed(*renamed.control);
+        if (form_.visible())
+            peer_->renamed(*renamed.control);
     };
     tell(*entry);
     for (Entry& other : entries_)

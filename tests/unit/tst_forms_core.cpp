@@ -482,6 +482,8 @@ TEST_CASE("a reader is told of a label's name once each time it really changes")
         std::vector<std::string> told;
     };
     const Step steps[] = {
+        {"not shown yet: a new name is no news", [&] { single.setCaption(u"loading"); }, {}},
+        {"shown", [&] { form.Show(); }, {}},
         {"a new alignment, the same name", [&] { single.setAlignment(AlignRight); }, {}},
         {"a new colour, the same name", [&] { single.setForeColor(0x0000FF); }, {}},
         {"a new caption is a new name", [&] { single.setCaption(u"next"); }, {"single"}},
