@@ -151,7 +151,6 @@ class ScreenReader(MainWindowTest):
             self.assertEqual((table.getRowAtIndex(index), table.getColumnAtIndex(index)),
                              (row, column), place)
             self.assertEqual(table.getRowHeader(row).name, WORDS[row], place)
-            self.assertEqual(table.getColumnHeader(column).name, headers[column], place)
             if "TableCell" in pyatspi.listInterfaces(target):
                 # AT-SPI gives whether it found the cell first.
                 self.assertEqual(tuple(Atspi.TableCell.get_position(target))[-2:],
@@ -159,7 +158,6 @@ class ScreenReader(MainWindowTest):
                 self.assertEqual([h.get_name() for h in
                                   Atspi.TableCell.get_column_header_cells(target)],
                                  [headers[column]], place)
-        self.assertEqual(self.controls["conv(24)"].name, "F sharp or G flat")
 
     def test_names_follow_real_clicks(self):
         self.mark(4)

@@ -40,14 +40,20 @@ class HeardWithOrca(MainWindowTest):
         target.mark = len(target.orca.utterances())
         target.heard = []  # what a user heard, step by step
 
-    def step(self, what, keys, expected):
-        """Presses the keys; Orca then says `expected` (key echo aside), and nothing else."""
+    def step(self, what, keys, expected, orca_key=False):
+        """Presses the keys, with Orca's key (Insert) held if asked; Orca then
+        says `expected` (key echo aside), and nothing else."""
         start = self.mark
-        for name, shift in keys:
-            self.x.key(name, shift=shift)
-
-        self.orca.wait_said(lambda said: len(self.orca.spoken(start)) >= len(expected),
-                            f"Orca to speak after {what}")
+        if orca_key:
+            self.x.key_down("KP_Insert")
+        try:
+            for name, shift in keys:
+                self.x.key(name, shift=shift)
+            self.orca.wait_said(lambda said: len(self.orca.spoken(start)) >= len(expected),
+                                f"Orca to speak after {what}")
+        finally:
+            if orca_key:
+                self.x.key_down("KP_Insert", down=False)
         said = self.orca.spoken(start)
         self.mark = len(self.orca.utterances())
         self.heard.append((what, self.orca.utterances(start)))
@@ -79,10 +85,8 @@ class HeardWithOrca(MainWindowTest):
         self.model.toggle(1)
         self.expect("the keys' presses and marks")
         # Flat review reads the chart row by row, as it shows now.
-        self.x.key_down("KP_Insert")
         step("flat review from the top", [("KP_Home", False)],
-             ["Original Converted_1, shift 2 Converted_2, shift 2 Converted_3, shift 2"])
-        self.x.key_down("KP_Insert", down=False)
+             ["Original Converted_1, shift 2 Converted_2, shift 2 Converted_3, shift 2"], True)
         step("flat review: the first row", [("KP_Page_Up", False)], ["C D D D"])
         marked = "D sharp or E flat, marked"
         step("flat review: the second row", [("KP_Page_Up", False)],
@@ -124,10 +128,8 @@ class HeardWithOrca(MainWindowTest):
         self.model.toggle(4)
         self.expect("Up under Converted_2 twice, E marked")
         # The cell of row E in Converted_2, reviewed whole: its column and row.
-        self.x.key_down("KP_Insert")
         step("flat review from the top again", [("KP_Home", False)],
-             ["Original Converted_1, shift 0 Converted_2, shift 2 Converted_3, shift 2"])
-        self.x.key_down("KP_Insert", down=False)
+             ["Original Converted_1, shift 0 Converted_2, shift 2 Converted_3, shift 2"], True)
         # One key at a time, each heard before the next, as a user goes: a key
         # Orca takes too long over reaches the program instead.
         for line in ("C C D D",
@@ -137,15 +139,13 @@ class HeardWithOrca(MainWindowTest):
             step("down a row", [("KP_Page_Up", False)], [line])
         for word in ("marked", "E, ", "marked", "F "):
             step("across a word", [("KP_Right", False)], [word])
-        self.x.key_down("KP_Insert")
         # Orca reads a cell's whole row, Orca 48 with what the Original
         # cell says it does.
         row = ["E, marked.", "E, marked.", "F sharp or G flat, marked.",
                "F sharp or G flat, marked."]
         if self.orca.VERSION >= (48, 0):
             row.insert(1, "Key E.")
-        step("the cell reviewed", [("KP_Begin", False)], row)
-        self.x.key_down("KP_Insert", down=False)
+        step("the cell reviewed", [("KP_Begin", False)], row, True)
         step("Shift+Tab to Help", [("Tab", True)],
              [says("Help", "button"), "Opens a short usage text."])
         # The help text is read when its window comes up, without a further key.
@@ -162,9 +162,8 @@ class HeardWithOrca(MainWindowTest):
         self.assertEqual(lines[7], "")
         # Flat review goes through the help line by line.
         self.mark = len(self.orca.utterances())
-        self.x.key_down("KP_Insert")
-        step("flat review of the help from the top", [("KP_Home", False)], [lines[0] + "\n"])
-        self.x.key_down("KP_Insert", down=False)
+        step("flat review of the help from the top", [("KP_Home", False)], [lines[0] + "\n"],
+             True)
         step("the help's second line", [("KP_Page_Up", False)], [lines[1] + "\n"])
         # What a user heard, step by step.
         for what, utterances in self.heard:

@@ -205,7 +205,6 @@ private slots:
         QTest::newRow("mark, then up 1") << QStringList{"org(4)", "up_1"}
                                          << QStringList{"ud_1=Converted_1 shift 1",
                                                         "ud_2=Converted_2 shift 1",
-                                                        "Label101(1)=Converted_2, shift 1",
                                                         "ud_3=Converted_3 shift 1",
                                                         "org(4)=E, marked",
                                                         "conv(4)=F, marked",

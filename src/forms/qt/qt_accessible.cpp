@@ -20,6 +20,7 @@
 #include <QDBusVariant>
 #include <QTimer>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -223,7 +224,7 @@ public:
         if (type == QAccessible::ActionInterface)
             return static_cast<QAccessibleActionInterface*>(this);
         // A text of several lines, which a reader goes through line by line.
-        if (type == QAccessible::TextInterface && isValid() && tree().childCount({control_}) > 0)
+        if (type == QAccessible::TextInterface && lineCount() > 0)
             return static_cast<QAccessibleTextInterface*>(this);
         // A heading is no cell: Qt's bridge tells its column itself.
         if (type == QAccessible::TableCellInterface && place() && place()->row >= 0)
@@ -321,14 +322,14 @@ private:
     {
         return isValid() ? static_cast<int>(tree().childCount({control_})) : 0;
     }
-    // Where a line starts in the text; past the last, the text's end.
+    // Where a line starts in the text, each line ended by a line feed; past
+    // the last, the text's end.
     int lineStart(int line) const
     {
-        const QString text = whole();
         int at = 0;
-        for (int i = 0; i < line && at >= 0; ++i)
-            at = text.indexOf(u'\n', at) < 0 ? -1 : text.indexOf(u'\n', at) + 1;
-        return at < 0 || line >= lineCount() ? static_cast<int>(text.size()) : at;
+        for (int i = 0; i < line && i < lineCount(); ++i)
+            at += static_cast<int>(tree().name({control_, i}, u"").size()) + 1;
+        return std::min(at, characterCount());
     }
     int lineAt(int offset) const
     {
